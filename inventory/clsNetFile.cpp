@@ -1,0 +1,172 @@
+#include "clsNetFile.h"
+
+#include "TextRules.h"
+
+#include <limits>
+#include <stdexcept>
+#include <utility>
+
+namespace {
+
+constexpr std::uint32_t permRead = 1;
+constexpr std::uint32_t permWrite = 2;
+constexpr std::uint32_t permCreate = 4;
+
+QString permissionText(std::uint32_t permissions)
+{
+    QString text;
+    if (permissions & permRead)
+        text += QLatin1String("read ");
+    if (permissions & permWrite)
+        text += QLatin1String("write ");
+    if (permissions & permCreate)
+        text += QLatin1String("create ");
+    text += QLatin1String("access");
+    return text;
+}
+
+QString lowerText(const std::optional<QString>& text)
+{
+    return text ? text->toLower() : QString();
+}
+
+} // namespace
+
+clsNetFile::clsNetFile(std::shared_ptr<OpenFileSource> source)
+    : m_source(std::move(source))
+{
+    clearCache();
+}
+
+void clsNetFile::server(const QString& name)
+{
+    m_serverName = name;
+    if (isBlank(name))
+        clearCache();
+}
+
+QString clsNetFile::server() const
+{
+    return m_serverName;
+}
+
+std::int16_t clsNetFile::count() const
+{
+    if (m_cacheEmpty)
+        return 0;
+    if (!std::in_range<std::int16_t>(m_cache.size()))
+        throw std::overflow_error("more open files kept than a 16-bit index can address");
+    return static_cast<std::int16_t>(m_cache.size());
+}
+
+QString clsNetFile::message() const
+{
+    return m_statusMessage;
+}
+
+bool clsNetFile::entryExists(std::int16_t index) const
+{
+    return !m_cacheEmpty && index <= count();
+}
+
+const FileEntry& clsNetFile::entryAt(std::int16_t index) const
+{
+    if (index == std::numeric_limits<std::int16_t>::min())
+        throw std::overflow_error("entry index -32768 has no predecessor");
+    const int element = index - 1;
+    if (element < 0)
+        throw std::out_of_range("entry index below 1");
+    return m_cache.at(static_cast<std::size_t>(element));
+}
+
+QString clsNetFile::userName(std::int16_t index) const
+{
+    return entryExists(index) ? entryAt(index).userName : QString();
+}
+
+QString clsNetFile::filePermission(std::int16_t index) const
+{
+    return entryExists(index) ? entryAt(index).filePermission : QString();
+}
+
+QString clsNetFile::fileName(std::int16_t index) const
+{
+    return entryExists(index) ? entryAt(index).fileName : QString();
+}
+
+QString clsNetFile::typeFile(std::int16_t index) const
+{
+    return entryExists(index) ? entryAt(index).typeFile : QString();
+}
+
+QString clsNetFile::fileNameFullPath(std::int16_t index) const
+{
+    if (!entryExists(index))
+        return {};
+    QString path = entryAt(index).fileName;
+    path.replace(QLatin1String(":\\"), QLatin1String("\\"));
+    return serverPath() + u'\\' + path;
+}
+
+std::int32_t clsNetFile::idFile(std::int16_t index) const
+{
+    return entryExists(index) ? entryAt(index).idFile : 0;
+}
+
+void clsNetFile::clearCache()
+{
+    m_cache.assign(1, FileEntry{});
+    m_cacheEmpty = true;
+}
+
+bool clsNetFile::CloseFile(std::int16_t index)
+{
+    if (!entryExists(index))
+        return false;
+    const QString name = serverPath();
+    const auto id = static_cast<std::uint32_t>(entryAt(index).idFile);
+    return m_source->close(name, id) == 0;
+}
+
+QString clsNetFile::serverPath() const
+{
+    return QLatin1String("\\\\") + server();
+}
+
+void clsNetFile::load(const QString& filter)
+{
+    m_statusMessage.clear();
+    const OpenFileList list = m_source->enumerate(serverPath());
+    if (list.status != 0)
+        return;
+
+    clearCache();
+    m_cache.reserve(list.records.size());
+    const bool keepAll = isBlank(filter);
+    const QString needle = filter.toLower();
+    for (const OpenFileRecord& record : list.records) {
+        FileEntry entry;
+        entry.userName = lowerText(record.userName);
+        entry.filePermission = permissionText(record.permissions);
+        entry.fileName = lowerText(record.pathName);
+        entry.idFile = static_cast<std::int32_t>(record.id);
+        entry.typeFile = extensionOf(entry.fileName);
+        const bool matches = keepAll || entry.userName.contains(needle) || entry.fileName.contains(needle);
+        if (!matches)
+            continue;
+        if (m_cacheEmpty)
+            m_cache.front() = std::move(entry);
+        else
+            m_cache.push_back(std::move(entry));
+        m_cacheEmpty = false;
+    }
+    buildMessage(filter, list.records.size());
+}
+
+void clsNetFile::buildMessage(const QString& filter, std::size_t entriesRead)
+{
+    m_statusMessage = QLatin1String(" ") + QString::number(entriesRead) + QLatin1String(" open connections on '")
+        + m_serverName + u'\'';
+    if (!isBlank(filter))
+        m_statusMessage += QLatin1String(" - Filtered elements: ") + QString::number(count());
+}

@@ -1,0 +1,206 @@
+#include "FakeOpenFileSource.h"
+#include "clsNetFile.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+class clsNetFileTest : public ::testing::Test {
+protected:
+    std::shared_ptr<FakeOpenFileSource> source = std::make_shared<FakeOpenFileSource>();
+    clsNetFile inventory{source};
+
+    void loadFrom(const QString& server, const QString& filter, std::vector<OpenFileRecord> records)
+    {
+        source->serve(std::move(records));
+        inventory.server(server);
+        inventory.load(filter);
+    }
+};
+
+std::vector<OpenFileRecord> threeFiles()
+{
+    return {record(11, "Alice", "D:\\Docs\\a.txt", 1), record(12, "BOB", "C:\\Share\\Report.PDF", 3),
+            record(13, "joanna", "C:\\a.b\\file", 7)};
+}
+
+} // namespace
+
+TEST_F(clsNetFileTest, StartsEmptyAndAnswersEmptyValuesWithoutFailing)
+{
+    EXPECT_EQ(inventory.count(), 0);
+    EXPECT_EQ(inventory.message(), QString());
+    EXPECT_EQ(inventory.server(), QString());
+    for (std::int16_t index : {std::int16_t{0}, std::int16_t{1}, std::int16_t{-5}}) {
+        EXPECT_EQ(inventory.userName(index), QString());
+        EXPECT_EQ(inventory.fileNameFullPath(index), QString());
+        EXPECT_EQ(inventory.idFile(index), 0);
+    }
+}
+
+TEST_F(clsNetFileTest, LoadKeepsLowerCasedTextsInTheServersOrder)
+{
+    loadFrom("Srv", "", threeFiles());
+
+    ASSERT_EQ(inventory.count(), 3);
+    EXPECT_EQ(inventory.userName(1), "alice");
+    EXPECT_EQ(inventory.fileName(1), "d:\\docs\\a.txt");
+    EXPECT_EQ(inventory.typeFile(1), "txt");
+    EXPECT_EQ(inventory.filePermission(1), "read access");
+    EXPECT_EQ(inventory.idFile(1), 11);
+    EXPECT_EQ(inventory.userName(2), "bob");
+    EXPECT_EQ(inventory.typeFile(2), "pdf");
+    EXPECT_EQ(inventory.filePermission(2), "read write access");
+    EXPECT_EQ(inventory.typeFile(3), "");
+    EXPECT_EQ(inventory.filePermission(3), "read write create access");
+    EXPECT_EQ(inventory.userName(4), QString());
+    EXPECT_EQ(inventory.message(), " 3 open connections on 'Srv'");
+    EXPECT_EQ(source->enumerated, std::vector<QString>{"\\\\Srv"});
+}
+
+TEST_F(clsNetFileTest, PermissionWordsFollowOnlyTheThreeFlags)
+{
+    const std::pair<std::uint32_t, const char*> cases[] = {
+        {0, "access"},           {1, "read access"},         {2, "write access"},
+        {4, "create access"},    {5, "read create access"},  {6, "write create access"},
+        {0xFFFFFFF8, "access"}, {0x13, "read write access"},
+    };
+    std::vector<OpenFileRecord> records;
+    for (const auto& [flags, words] : cases)
+        records.push_back(record(1, "u", "c:\\f", flags));
+    loadFrom("srv", "", records);
+    for (std::int16_t i = 1; i <= inventory.count(); ++i)
+        EXPECT_EQ(inventory.filePermission(i), QString::fromUtf8(cases[i - 1].second)) << cases[i - 1].first;
+}
+
+TEST_F(clsNetFileTest, FilterSearchesUserAndPathCaseInsensitivelyWithoutTrimming)
+{
+    const std::vector<OpenFileRecord> records = {
+        record(1, "jones", "c:\\x\\plain.doc"),    // user and path
+        record(2, "mary", "c:\\Jo\\notes.txt"),    // path only
+        record(3, "ann", "c:\\x\\read.txt", 1),    // "read" only in the permission words
+        record(4, "carl", "c:\\x\\y.bat"),         // "bat" in the type and the path
+        record(5, "tom a", "c:\\z"),               // " a" in the user name
+    };
+    const struct {
+        const char* filter;
+        std::vector<std::int32_t> kept;
+        const char* message;
+    } cases[] = {
+        {"JO", {1, 2}, " 5 open connections on 'srv' - Filtered elements: 2"},
+        {"DOC", {1}, " 5 open connections on 'srv' - Filtered elements: 1"},
+        {"access", {}, " 5 open connections on 'srv' - Filtered elements: 0"},
+        {"  ", {1, 2, 3, 4, 5}, " 5 open connections on 'srv'"},
+        {" a", {5}, " 5 open connections on 'srv' - Filtered elements: 1"},
+    };
+    for (const auto& c : cases) {
+        loadFrom("srv", QString::fromUtf8(c.filter), records);
+        std::vector<std::int32_t> kept;
+        for (std::int16_t i = 1; i <= inventory.count(); ++i)
+            kept.push_back(inventory.idFile(i));
+        EXPECT_EQ(kept, c.kept) << '"' << c.filter << '"';
+        EXPECT_EQ(inventory.message(), QString::fromUtf8(c.message)) << '"' << c.filter << '"';
+    }
+}
+
+TEST_F(clsNetFileTest, EmptyAnswerAndAbsentTextsGiveEmptyValues)
+{
+    loadFrom("srv", "x", {});
+    EXPECT_EQ(inventory.count(), 0);
+    EXPECT_EQ(inventory.message(), " 0 open connections on 'srv' - Filtered elements: 0");
+
+    loadFrom("srv", "", {OpenFileRecord{9, 1, 0, std::nullopt, std::nullopt}});
+    ASSERT_EQ(inventory.count(), 1);
+    EXPECT_EQ(inventory.userName(1), QString());
+    EXPECT_EQ(inventory.fileName(1), QString());
+    EXPECT_EQ(inventory.idFile(1), 9);
+    EXPECT_EQ(inventory.userName(2), QString());
+}
+
+TEST_F(clsNetFileTest, FailedEnumerationKeepsEntriesAndEmptiesMessage)
+{
+    loadFrom("srv", "", threeFiles());
+    source->answer = {1003, {record(99, "eve", "c:\\e")}};
+    inventory.server("other");
+    inventory.load("");
+
+    EXPECT_EQ(inventory.count(), 3);
+    EXPECT_EQ(inventory.userName(1), "alice");
+    EXPECT_EQ(inventory.message(), QString());
+    EXPECT_EQ(inventory.fileNameFullPath(1), "\\\\other\\d\\docs\\a.txt");
+}
+
+TEST_F(clsNetFileTest, ServerNameIsStoredAndPassedAsTyped)
+{
+    loadFrom(" \\\\Fs01 ", "", threeFiles());
+    EXPECT_EQ(inventory.server(), " \\\\Fs01 ");
+    EXPECT_EQ(source->enumerated.back(), "\\\\ \\\\Fs01 ");
+    EXPECT_EQ(inventory.message(), " 3 open connections on ' \\\\Fs01 '");
+
+    inventory.server("fs02");
+    EXPECT_EQ(inventory.count(), 3);
+    inventory.server("   ");
+    EXPECT_EQ(inventory.count(), 0);
+    EXPECT_EQ(inventory.userName(1), QString());
+}
+
+TEST_F(clsNetFileTest, IndexesBelowOneFailOnAFilledInventory)
+{
+    loadFrom("srv", "", threeFiles());
+    EXPECT_THROW(inventory.userName(0), std::out_of_range);
+    EXPECT_THROW(inventory.idFile(-1), std::out_of_range);
+    EXPECT_THROW(inventory.fileNameFullPath(0), std::out_of_range);
+    EXPECT_THROW(inventory.CloseFile(0), std::out_of_range);
+    EXPECT_THROW(inventory.typeFile(-32768), std::overflow_error);
+    EXPECT_EQ(inventory.idFile(4), 0);
+    EXPECT_TRUE(source->closed.empty());
+}
+
+TEST_F(clsNetFileTest, FullPathTurnsEveryDriveMarkerIntoAComponent)
+{
+    loadFrom("srv", "", {record(1, "u", "d:\\shares\\docs\\a.txt"), record(2, "u", "share\\x.txt"),
+                         record(3, "u", "c:\\a:\\b")});
+    EXPECT_EQ(inventory.fileNameFullPath(1), "\\\\srv\\d\\shares\\docs\\a.txt");
+    EXPECT_EQ(inventory.fileNameFullPath(2), "\\\\srv\\share\\x.txt");
+    EXPECT_EQ(inventory.fileNameFullPath(3), "\\\\srv\\c\\a\\b");
+}
+
+TEST_F(clsNetFileTest, MoreThan32767KeptEntriesOverflow)
+{
+    std::vector<OpenFileRecord> records(32768, record(1, "u", "c:\\f.txt"));
+    loadFrom("srv", "", records);
+    EXPECT_THROW(inventory.count(), std::overflow_error);
+    EXPECT_EQ(inventory.message(), " 32768 open connections on 'srv'");
+
+    EXPECT_THROW(loadFrom("srv", "u", records), std::overflow_error);
+    EXPECT_THROW(inventory.count(), std::overflow_error);
+
+    records.pop_back();
+    loadFrom("srv", "u", records);
+    EXPECT_EQ(inventory.count(), 32767);
+    EXPECT_EQ(inventory.userName(32767), "u");
+}
+
+TEST_F(clsNetFileTest, CloseFileSendsTheIdentifierToTheServerNowNamed)
+{
+    loadFrom("srv", "", {record(0x80000001u, "u", "c:\\a.txt"), record(0xFFFFFFFFu, "v", "c:\\b.txt")});
+    EXPECT_EQ(inventory.idFile(1), std::int32_t{-2147483647});
+
+    EXPECT_TRUE(inventory.CloseFile(1));
+    source->closeStatus = 2;
+    inventory.server("Other");
+    EXPECT_FALSE(inventory.CloseFile(2));
+    EXPECT_FALSE(inventory.CloseFile(2));
+    EXPECT_FALSE(inventory.CloseFile(3));
+
+    ASSERT_EQ(source->closed.size(), 3u);
+    EXPECT_EQ(source->closed[0].server, "\\\\srv");
+    EXPECT_EQ(source->closed[0].id, 0x80000001u);
+    EXPECT_EQ(source->closed[1].server, "\\\\Other");
+    EXPECT_EQ(source->closed[2].id, 0xFFFFFFFFu);
+    // The closed entry stays until the next load.
+    EXPECT_EQ(inventory.count(), 2);
+    EXPECT_EQ(inventory.userName(1), "u");
+}
