@@ -1,0 +1,92 @@
+#pragma once
+
+#include "ColumnHeader.h"
+#include "ListItem.h"
+
+#include <QStringList>
+#include <QTreeView>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class ImageList;
+class ListModel;
+
+// A report list with check boxes: rows with a key, a text, sub-items, a tag, a check mark and
+// an icon, shown in columns. Positions are 1-based and follow the display order, which is the
+// order of adding unless the list is sorted.
+//
+// Built for tens of thousands of rows: rows live in plain storage, and the changes made in one
+// go (a clear followed by many adds) reach the view as a single model reset when control
+// returns to the event loop, or earlier when the list must be current (refresh, sizing).
+class ListView final : public QTreeView {
+    Q_OBJECT
+public:
+    explicit ListView(QWidget* parent = nullptr);
+    ~ListView() override;
+
+    // The row collection.
+    class ListItems final {
+    public:
+        void clear();
+        // Appends a row; a key already present throws std::invalid_argument.
+        ListItem add(const QString& key, const QString& text);
+        std::int32_t count() const;
+        // The row at a 1-based position in display order; std::out_of_range otherwise.
+        ListItem item(std::int32_t position) const;
+
+    private:
+        friend class ListView;
+        explicit ListItems(ListView* list) : m_list(list) {}
+        ListView* m_list;
+    };
+
+    ListItems& listItems() { return m_listItems; }
+    const ListItems& listItems() const { return m_listItems; }
+
+    // The selected row; std::out_of_range when no row is selected.
+    ListItem selectedItem() const;
+
+    void setColumns(const QStringList& headerTexts, const std::vector<int>& widthsInTwips);
+    std::vector<ColumnHeader> columnHeaders();
+
+    // 0-based column the list sorts by, 0 (ascending) or 1 (descending), and whether the list
+    // keeps itself sorted (also while rows are added). Texts compare case-insensitively; equal
+    // texts keep the order in which the rows were added.
+    std::int16_t sortKey() const;
+    void setSortKey(std::int16_t column);
+    std::int16_t sortOrder() const;
+    void setSortOrder(std::int16_t order);
+    bool sorted() const;
+    void setSorted(bool on);
+
+    // The image lists rows' icon indexes refer to; none is bound at first.
+    void setIcons(ImageList* images);
+    ImageList* icons() const;
+    void setSmallIcons(ImageList* images);
+    ImageList* smallIcons() const;
+
+    // Fits a 0-based column to its widest entry over all rows (the header caption is not
+    // taken into account).
+    void autoSizeColumn(int column);
+
+    // Brings the view up to date with the rows and repaints it.
+    void refresh();
+
+signals:
+    // Mouse button as 1 (left), 2 (right) or 4 (middle); shift state as 1 Shift, 2 Ctrl, 4 Alt;
+    // the position in twips.
+    void mouseDown(std::int16_t button, std::int16_t shift, float x, float y);
+    void columnClick(ColumnHeader header);
+    void dblClick();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    friend class ListItem;
+    ListItems m_listItems{this};
+    std::unique_ptr<ListModel> m_model;
+};
