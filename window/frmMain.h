@@ -67,6 +67,7 @@ private:
     void refreshConnections();
     void fillList();
     void enableUtilityMenu();
+    void closeCheckedFiles();
 
     // Runs an event handler so that no exception leaves it (see the definition).
     void runHandler(const std::function<void()>& handler);
