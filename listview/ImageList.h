@@ -25,8 +25,8 @@ public:
         // i from 1 to count(); anything else throws std::out_of_range.
         const ListImage& item(std::int32_t i) const;
         // Appends the picture, held at 16 x 16, and answers its index (the old count + 1).
-        // An empty key, or one already present (compared trimmed and case-insensitively),
-        // is refused with std::invalid_argument and nothing is appended.
+        // An empty key, one already present (compared trimmed and case-insensitively) or a
+        // null picture is refused with std::invalid_argument and nothing is appended.
         std::int32_t add(const QString& key, const QImage& picture);
 
     private:

@@ -1,0 +1,129 @@
+#include "PictureBox.h"
+
+#include <QPainter>
+#include <QPaintEvent>
+#include <QResizeEvent>
+
+#include <cmath>
+#include <stdexcept>
+
+namespace {
+
+constexpr double twipsPerPixel = 15.0;
+
+int pixelsOf(double twips)
+{
+    if (!(twips >= 0.0))
+        throw std::invalid_argument("a size must not be negative");
+    const double pixels = std::round(twips / twipsPerPixel);
+    if (pixels > QWIDGETSIZE_MAX)
+        throw std::invalid_argument("size too large");
+    return static_cast<int>(pixels);
+}
+
+QImage blankImage(QSize size)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+} // namespace
+
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent)
+{
+    fitImageToSize();
+}
+
+void PictureBox::setAutoRedraw(bool on)
+{
+    m_autoRedraw = on;
+}
+
+bool PictureBox::autoRedraw() const
+{
+    return m_autoRedraw;
+}
+
+void PictureBox::setAutoSize(bool on)
+{
+    m_autoSize = on;
+    if (on && !m_picture.isNull())
+        resize(m_picture.size());
+    fitImageToSize();
+}
+
+bool PictureBox::autoSize() const
+{
+    return m_autoSize;
+}
+
+void PictureBox::setWidth(double twips)
+{
+    resize(pixelsOf(twips), height());
+    fitImageToSize();
+}
+
+void PictureBox::setHeight(double twips)
+{
+    resize(width(), pixelsOf(twips));
+    fitImageToSize();
+}
+
+void PictureBox::setPicture(const QImage& picture)
+{
+    m_picture = picture;
+    if (m_autoSize && !m_picture.isNull())
+        resize(m_picture.size());
+    m_image = blankImage(size());
+    if (!m_picture.isNull()) {
+        QPainter painter(&m_image);
+        painter.drawImage(0, 0, m_picture);
+    }
+    update();
+}
+
+QImage PictureBox::picture() const
+{
+    return m_picture;
+}
+
+QImage PictureBox::image() const
+{
+    return m_image;
+}
+
+void PictureBox::drawIcon(int x, int y, const QPixmap& icon)
+{
+    fitImageToSize();
+    if (icon.isNull() || !m_autoRedraw)
+        return;
+    QPainter painter(&m_image);
+    painter.drawPixmap(x, y, icon);
+    painter.end();
+    update();
+}
+
+void PictureBox::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    painter.drawImage(event->rect(), m_image, event->rect());
+}
+
+void PictureBox::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    fitImageToSize();
+}
+
+void PictureBox::fitImageToSize()
+{
+    if (m_image.size() == size())
+        return;
+    QImage resized = blankImage(size());
+    if (!m_image.isNull()) {
+        QPainter painter(&resized);
+        painter.drawImage(0, 0, m_image);
+    }
+    m_image = resized;
+}

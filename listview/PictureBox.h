@@ -28,13 +28,17 @@ public:
     QImage image() const;
 
     // Paints an icon at its own size with its top-left corner at (x, y) pixels; a null icon
-    // draws nothing.
+    // draws nothing. The drawing is kept in the image only while autoRedraw is on.
     void drawIcon(int x, int y, const QPixmap& icon);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Gives the image the surface's current size, keeping what it shows.
+    void fitImageToSize();
+
     bool m_autoRedraw = false;
     bool m_autoSize = false;
     QImage m_picture;
