@@ -24,5 +24,7 @@ public:
     virtual QPixmap smallIconOf(const QString& path) = 0;
 };
 
+// The installed services; std::logic_error while none are installed.
 IconServices& iconServices();
+// Installs the services for the whole process; a null pointer removes them.
 void installIconServices(std::shared_ptr<IconServices> services);
