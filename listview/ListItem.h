@@ -5,6 +5,7 @@
 #include <cstdint>
 
 class ListView;
+struct ListRow;
 
 // A handle to one row of a ListView, as ListItems::add or ListItems::item hand it out.
 // It stays valid until the list is cleared; any use after that throws std::out_of_range.
@@ -35,6 +36,7 @@ public:
 private:
     friend class ListView;
     ListItem(ListView* list, std::uint64_t generation, std::int32_t row);
+    const ListRow& row() const;
 
     ListView* m_list = nullptr;
     std::uint64_t m_generation = 0; // the list's clear count when this handle was made

@@ -3,6 +3,7 @@
 #include "ColumnHeader.h"
 #include "ListItem.h"
 
+#include <QFont>
 #include <QStringList>
 #include <QTreeView>
 
@@ -12,6 +13,7 @@
 
 class ImageList;
 class ListModel;
+class WidestText;
 
 // A report list with check boxes: rows with a key, a text, sub-items, a tag, a check mark and
 // an icon, shown in columns. Positions are 1-based and follow the display order, which is the
@@ -86,7 +88,18 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    friend class ColumnHeader;
     friend class ListItem;
+
+    void applySorting();
+
     ListItems m_listItems{this};
     std::unique_ptr<ListModel> m_model;
+    std::int16_t m_sortKey = 0;
+    std::int16_t m_sortOrder = 0;
+    bool m_sorted = false;
+    ImageList* m_icons = nullptr;
+    ImageList* m_smallIcons = nullptr;
+    std::unique_ptr<WidestText> m_widestText; // kept between sizings: its advance table
+    QFont m_widestTextFont;
 };
