@@ -1,0 +1,12 @@
+# The previous-instance lock, one source file per operating system.
+add_library(tarnwick_instance STATIC InstanceLock.h)
+add_library(tarnwick::instance ALIAS tarnwick_instance)
+target_include_directories(tarnwick_instance PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+if(WIN32)
+  target_sources(tarnwick_instance PRIVATE InstanceLockWindows.cpp)
+  target_link_libraries(tarnwick_instance PUBLIC Qt6::Core)
+else()
+  target_sources(tarnwick_instance PRIVATE InstanceLockLinux.cpp)
+  target_link_libraries(tarnwick_instance PUBLIC Qt6::Network)
+endif()
+tarnwick_warnings(tarnwick_instance)

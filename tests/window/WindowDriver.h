@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
