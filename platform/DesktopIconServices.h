@@ -1,0 +1,19 @@
+#pragma once
+
+#include "IconServices.h"
+
+// The icon services of a desktop with a freedesktop icon theme.
+//
+// tempPath: TMPDIR, or the system's temporary directory when TMPDIR is unset.
+// createOrOpen: opens the path read-write, creating it with mode 0600 when missing; it never
+//   truncates and refuses a symbolic link in the last component and anything but a regular
+//   file.
+// smallIconOf: the icon theme's icon for the MIME type the file's name gives (the type's own
+//   icon, else its generic one), else Qt's generic file icon; 16 x 16 at device pixel ratio 1.
+//   The file's content is never read. Needs a QGuiApplication.
+class DesktopIconServices final : public IconServices {
+public:
+    QString tempPath() override;
+    bool createOrOpen(const QString& path) override;
+    QPixmap smallIconOf(const QString& path) override;
+};
