@@ -24,11 +24,6 @@
 
 namespace {
 
-// The outer size the layout is designed for exceeds the client area by a standard border:
-// 60 twips left, right and below, 450 twips of caption bar and border on top.
-constexpr double standardBorderWidth = 120;
-constexpr double standardBorderHeight = 510;
-
 void place(QWidget* control, const ControlPlacement& at)
 {
     control->setGeometry(pixelsFromTwips(at.left), pixelsFromTwips(at.top), pixelsFromTwips(at.width),
@@ -195,12 +190,13 @@ void frmMain::closeEvent(QCloseEvent* event)
     Form_Unload();
 }
 
-// Fits the list and the filter box to the window. The first size that comes out invalid (a
-// window minimised or made very small) ends the fitting quietly; the next resize redoes it.
+// Fits the list and the filter box to the window's outer size (frame and caption bar
+// included). The first size that comes out invalid (a window minimised or made very small)
+// ends the fitting quietly; the next resize redoes it.
 void frmMain::Form_Resize()
 {
-    const double w = twipsFromPixels(width()) + standardBorderWidth;
-    const double h = twipsFromPixels(height()) + standardBorderHeight;
+    const double w = twipsFromPixels(frameGeometry().width());
+    const double h = twipsFromPixels(frameGeometry().height());
     try {
         setWidthOf(frameFiltro, w - leftOf(frameFiltro) - 2 * leftOf(frameNomePc));
         setWidthOf(txtFiltro, widthOf(frameFiltro) - 2 * leftOf(txtFiltro));
