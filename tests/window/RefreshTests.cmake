@@ -1,4 +1,3 @@
-find_package(Qt6 REQUIRED COMPONENTS Test)
 tarnwick_test(window_refresh_tests
   SOURCES RefreshTest.cpp WindowDriver.h
   LIBRARIES tarnwick::window tarnwick::qt_test_main Qt6::Test)
