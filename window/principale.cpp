@@ -1,0 +1,18 @@
+#include "principale.h"
+
+#include "InstanceLock.h"
+#include "NetApiOpenFileSource.h"
+#include "frmMain.h"
+
+#include <memory>
+
+frmMain* principale::Main()
+{
+    // Held for the rest of the process: the lock goes with it when the process ends.
+    static InstanceLock lock(QStringLiteral("Tarnwick"));
+    if (!lock.acquired())
+        return nullptr;
+    auto* window = new frmMain([] { return std::make_shared<NetApiOpenFileSource>(); });
+    window->show();
+    return window;
+}
