@@ -1,3 +1,3 @@
 tarnwick_test(listview_utility_tests
-  SOURCES RecordingIconServices.h ImageListTest.cpp IconProceduresTest.cpp ListProceduresTest.cpp
+  SOURCES IconProceduresTest.cpp ListProceduresTest.cpp
   LIBRARIES tarnwick::listutil tarnwick::qt_test_main)
