@@ -97,7 +97,12 @@ frmMain::frmMain(SourceFactory sourceFactory, QWidget* parent)
     runHandler([this] { Form_Load(); });
 }
 
-frmMain::~frmMain() = default;
+// The list draws from imgList, a member that goes before the child widgets do: unbind it.
+frmMain::~frmMain()
+{
+    lst->setIcons(nullptr);
+    lst->setSmallIcons(nullptr);
+}
 
 void frmMain::buildLayout()
 {

@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <utility>
 
 // Icon services that answer at once and remember nothing on disk but the ghost files' names.
 class QuietIconServices final : public IconServices {
@@ -34,15 +35,18 @@ private:
     QTemporaryDir m_dir;
 };
 
-// The real window over a fake open-file source, driven by real key and mouse events.
+// The real window, driven by real key and mouse events: by default over a fake open-file
+// source and icon services that answer at once.
 class WindowDriver {
 public:
     std::shared_ptr<FakeOpenFileSource> source = std::make_shared<FakeOpenFileSource>();
-    frmMain window{[this] { return source; }};
+    frmMain window;
 
-    WindowDriver()
+    WindowDriver() : WindowDriver([this] { return source; }, std::make_shared<QuietIconServices>()) {}
+
+    WindowDriver(frmMain::SourceFactory sources, std::shared_ptr<IconServices> icons) : window(std::move(sources))
     {
-        installIconServices(std::make_shared<QuietIconServices>());
+        installIconServices(std::move(icons));
         window.show();
         window.activateWindow();
         QApplication::setActiveWindow(&window);
