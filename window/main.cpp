@@ -6,6 +6,8 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tarnwick"));
+    QApplication::setApplicationVersion(QStringLiteral("1.0.0.0"));
     installDesktopServices();
     if (!principale::Main())
         return 0;
