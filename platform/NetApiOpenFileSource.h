@@ -15,24 +15,26 @@
 // without the prefix is passed as it is.
 //
 // Context. One libnetapi context serves the whole process: it is created by the first call
-// of either operation (of any instance, on any thread) and lives until the process ends, so
-// the connection to a server is opened once and reused. Calls into libnetapi are serialised,
-// since it keeps that connection cache without locks. If the context cannot be created, both
-// operations answer the status of that failure.
+// of either operation (of any instance, on any thread; a thread-safe static) and lives until
+// the process ends, so the connection to a server is opened once and reused. Calls into
+// libnetapi are serialised, since it keeps that connection cache without locks. If the
+// context cannot be set up, both operations answer the status of that failure (8 when
+// Samba could not allocate the credentials). Instances hold no state of their own.
 //
-// Credentials are Samba's business, taken the way its command-line tools take them when the
-// context is created: a Kerberos ticket cache when there is one, otherwise USER (or the login
-// name) with PASSWD or PASSWD_FILE from the environment. This class reads none of them. When
-// no password is known it sets an empty one below the rank of a ticket cache, so Samba tries
-// an anonymous login and fails cleanly (status 5) instead of prompting on a terminal:
-// nothing here ever waits on standard input.
+// Credentials are Samba's business, guessed the way its command-line tools guess them when
+// the context is created: a Kerberos ticket cache when there is one, otherwise USER (or the
+// login name) with PASSWD or PASSWD_FILE from the environment. This class reads none of them
+// itself. When no password is known it sets an empty one, ranked below a ticket cache, so
+// Samba tries an anonymous login and fails cleanly (status 5) instead of prompting: nothing
+// here ever reads the terminal or standard input.
 //
 // enumerate: one NetFileEnum(server, no base path, no user, level 3, MAX_PREFERRED_LENGTH,
 // resume handle 0). The status is libnetapi's, unchanged: 0 success, 5 access denied, 1003
 // no connection (unreachable host, unknown name, no server listening), or another Windows
 // error code. Records come only with status 0, in the server's order, texts converted from
 // UTF-8, a text the server left out kept as std::nullopt. The buffer goes back through
-// NetApiBufferFree on every path, also when a failed call left one. An answer that claims
+// NetApiBufferFree on every path, also when a failed call left one; the records are copies,
+// so nothing of libnetapi's memory outlives the call. An answer that claims
 // records but delivers no buffer is reported as ERROR_INVALID_DATA (13) rather than as an
 // empty success.
 //
