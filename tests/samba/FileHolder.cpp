@@ -88,11 +88,8 @@ FileHolder::FileHolder(std::string user, std::string password)
 {
 }
 
-FileHolder::~FileHolder()
-{
-    for (const Handle& handle : m_handles)
-        smbc_getFunctionClose(handle.owner->context)(handle.owner->context, handle.file);
-}
+// Freeing a context with shutdown closes its files and connections.
+FileHolder::~FileHolder() = default;
 
 FileHolder::Context& FileHolder::contextWithRoom()
 {
