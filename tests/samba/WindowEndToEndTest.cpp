@@ -1,0 +1,60 @@
+// The whole job through the real window, against the private test server: list, filter,
+// check, sort, close, and see on the server that exactly the checked files were closed.
+#include "DesktopIconServices.h"
+#include "NetApiOpenFileSource.h"
+#include "TestServer.h"
+#include "WindowDriver.h"
+
+#include <gtest/gtest.h>
+
+TEST(WindowAgainstTheServer, ClosesExactlyTheTwoCheckedFilesAfterFilteringAndSorting)
+{
+    QString skipReason;
+    const std::optional<TestServer> server = startedTestServer(skipReason);
+    if (!server)
+        GTEST_SKIP() << skipReason.toStdString();
+    useCredentials(server->adminUser, server->adminPassword);
+
+    HeldFiles alice(*server, server->aliceUser, server->alicePassword, FileHolder::Access::readWrite,
+                    {"report.PDF", "Docs/Notes.txt", "Docs/budget.xlsx"});
+    HeldFiles bob(*server, server->bobUser, server->bobPassword, FileHolder::Access::readOnly,
+                  {"README", "Archive.d/backup.tar.gz"});
+
+    WindowDriver driver([] { return std::make_shared<NetApiOpenFileSource>(); },
+                        std::make_shared<DesktopIconServices>());
+    frmMain& window = driver.window;
+    driver.typeServer(server->address);
+    ASSERT_EQ(window.lst->listItems().count(), 5) << window.frameConn->title().toStdString();
+    EXPECT_EQ(window.frameConn->title(), QString(" 5 open connections on '%1'").arg(server->address));
+    for (std::int32_t p = 1; p <= 5; ++p)
+        EXPECT_GE(window.lst->listItems().item(p).smallIcon(), 1) << p;
+
+    driver.typeFilter("docs");
+    ASSERT_EQ(window.lst->listItems().count(), 2);
+    const QString first = window.lst->listItems().item(1).subItem(3);
+    const QString second = window.lst->listItems().item(2).subItem(3);
+    driver.check(window.lst->listItems().item(1).key());
+    driver.check(window.lst->listItems().item(2).key());
+
+    // Sort by file name until the second row shows first.
+    const int fileNameColumn = window.lst->header()->sectionViewportPosition(3) + 5;
+    for (int click = 0; click < 2 && window.lst->listItems().item(1).subItem(3) != second; ++click)
+        QTest::mouseClick(window.lst->header()->viewport(), Qt::LeftButton, {}, QPoint(fileNameColumn, 5));
+    ASSERT_EQ(window.lst->listItems().item(1).subItem(3), second);
+    ASSERT_EQ(window.lst->listItems().item(2).subItem(3), first);
+
+    ASSERT_TRUE(driver.rightClickList([&](QMenu& menu) {
+        WindowDriver::answerConfirmation(QMessageBox::Yes);
+        WindowDriver::choose(menu, window.utilitymenu[0]);
+    }));
+
+    // Samba hands a close to the process serving that client; it takes a moment.
+    EXPECT_TRUE(waitUntil([&] { return !alice.works(1) && !alice.works(2); }));
+    EXPECT_TRUE(alice.works(0));
+    EXPECT_TRUE(bob.works(0));
+    EXPECT_TRUE(bob.works(1));
+
+    driver.typeFilter("");
+    EXPECT_EQ(window.lst->listItems().count(), 3);
+    EXPECT_EQ(window.frameConn->title(), QString(" 3 open connections on '%1'").arg(server->address));
+}
