@@ -1,7 +1,9 @@
 #include "clsNetFile.h"
 
+#include "LoweredTextPool.h"
 #include "TextRules.h"
 
+#include <array>
 #include <limits>
 #include <stdexcept>
 #include <utility>
@@ -12,7 +14,7 @@ constexpr std::uint32_t permRead = 1;
 constexpr std::uint32_t permWrite = 2;
 constexpr std::uint32_t permCreate = 4;
 
-QString permissionText(std::uint32_t permissions)
+QString permissionWords(std::uint32_t permissions)
 {
     QString text;
     if (permissions & permRead)
@@ -25,9 +27,17 @@ QString permissionText(std::uint32_t permissions)
     return text;
 }
 
-QString lowerText(const std::optional<QString>& text)
+// The eight possible texts, built once and shared by every entry.
+const QString& permissionText(std::uint32_t permissions)
 {
-    return text ? text->toLower() : QString();
+    constexpr std::uint32_t wordBits = permRead | permWrite | permCreate;
+    static const std::array<QString, wordBits + 1> texts = [] {
+        std::array<QString, wordBits + 1> all;
+        for (std::uint32_t bits = 0; bits <= wordBits; ++bits)
+            all[bits] = permissionWords(bits);
+        return all;
+    }();
+    return texts[permissions & wordBits];
 }
 
 } // namespace
@@ -136,7 +146,7 @@ QString clsNetFile::serverPath() const
 void clsNetFile::load(const QString& filter)
 {
     m_statusMessage.clear();
-    const OpenFileList list = m_source->enumerate(serverPath());
+    OpenFileList list = m_source->enumerate(serverPath());
     if (list.status != 0)
         return;
 
@@ -144,16 +154,23 @@ void clsNetFile::load(const QString& filter)
     m_cache.reserve(list.records.size());
     const bool keepAll = isBlank(filter);
     const QString needle = filter.toLower();
-    for (const OpenFileRecord& record : list.records) {
+    // A server reports few distinct users and extensions for many files: lower each once.
+    LoweredTextPool userNames;
+    LoweredTextPool extensions;
+    for (OpenFileRecord& record : list.records) {
         FileEntry entry;
-        entry.userName = lowerText(record.userName);
-        entry.filePermission = permissionText(record.permissions);
-        entry.fileName = lowerText(record.pathName);
-        entry.idFile = static_cast<std::int32_t>(record.id);
-        entry.typeFile = extensionOf(entry.fileName);
+        if (record.userName)
+            entry.userName = userNames.lowered(*record.userName);
+        if (record.pathName) {
+            entry.fileName = std::move(*record.pathName);
+            lowerInPlace(entry.fileName);
+        }
         const bool matches = keepAll || entry.userName.contains(needle) || entry.fileName.contains(needle);
         if (!matches)
             continue;
+        entry.filePermission = permissionText(record.permissions);
+        entry.idFile = static_cast<std::int32_t>(record.id);
+        entry.typeFile = extensions.lowered(extensionView(entry.fileName));
         if (m_cacheEmpty)
             m_cache.front() = std::move(entry);
         else

@@ -1,3 +1,4 @@
+#include "LoweredTextPool.h"
 #include "TextRules.h"
 
 #include <gtest/gtest.h>
@@ -28,4 +29,28 @@ TEST(TextRules, OnlySpaceCharactersCountAsBlanks)
     EXPECT_TRUE(isBlank(u"   "));
     EXPECT_TRUE(isBlank(u""));
     EXPECT_FALSE(isBlank(u" \t "));
+}
+
+TEST(TextRules, LowerCasingMatchesQtAndLeavesSharedCopiesAlone)
+{
+    for (const char* sample : {"", "already lower", "C:\\Shares\\Finance\\Q3 REPORT.PDF", "MiXeD@[Z]`{A}",
+                               "Ärger\\ÖL.TXT", "İSTANBUL", "STRAßE", "ÅNGSTRÖM mix"}) {
+        const QString original = QString::fromUtf8(sample);
+        QString lowered = original;  // shares the characters until lowered
+        lowerInPlace(lowered);
+        EXPECT_EQ(lowered, original.toLower()) << sample;
+        EXPECT_EQ(original, QString::fromUtf8(sample)) << sample;
+    }
+}
+
+TEST(TextRules, PooledLowerCaseFormsAreSharedPerDistinctText)
+{
+    LoweredTextPool pool;
+    const QString first = pool.lowered(u"Marta.Kowalska");
+    const QString again = pool.lowered(QString::fromUtf8("Marta.Kowalska"));
+    EXPECT_EQ(first, "marta.kowalska");
+    EXPECT_EQ(first.constData(), again.constData());
+    EXPECT_EQ(pool.lowered(u"marta.kowalska"), "marta.kowalska");
+    EXPECT_EQ(pool.lowered(u"ÉMILE"), "émile");
+    EXPECT_TRUE(pool.lowered(u"").isEmpty());
 }
