@@ -192,6 +192,7 @@ void ListView::autoSizeColumn(int column)
     if (!m_widestText || m_widestTextFont != font()) {
         m_widestText = std::make_unique<WidestText>(font());
         m_widestTextFont = font();
+        m_measuredWidths.clear();
     }
     const auto col = static_cast<std::size_t>(column);
     const std::vector<std::int32_t> candidates = m_widestText->candidates(
@@ -200,11 +201,22 @@ void ListView::autoSizeColumn(int column)
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     int width = 0;
-    for (const std::int32_t s : candidates) {
-        const QModelIndex index = m_model->index(m_model->displayRowOf(s), column);
-        width = std::max(width, itemDelegateForIndex(index)->sizeHint(option, index).width());
-    }
+    for (const std::int32_t s : candidates)
+        width = std::max(width, measuredWidth(m_model->index(m_model->displayRowOf(s), column), option));
     header()->resizeSection(column, width);
+}
+
+int ListView::measuredWidth(const QModelIndex& index, const QStyleOptionViewItem& option)
+{
+    constexpr qsizetype forgetBeyond = 1 << 16;  // bounds the memory over a long session
+    MeasuredCell cell{index.column(), index.data(Qt::DecorationRole).isValid(), index.data().toString()};
+    if (const auto known = m_measuredWidths.constFind(cell); known != m_measuredWidths.cend())
+        return *known;
+    if (m_measuredWidths.size() >= forgetBeyond)
+        m_measuredWidths.clear();
+    const int width = itemDelegateForIndex(index)->sizeHint(option, index).width();
+    m_measuredWidths.insert(std::move(cell), width);
+    return width;
 }
 
 void ListView::refresh()

@@ -4,6 +4,7 @@
 #include "ListItem.h"
 
 #include <QFont>
+#include <QHash>
 #include <QStringList>
 #include <QTreeView>
 
@@ -92,6 +93,20 @@ private:
     friend class ListItem;
 
     void applySorting();
+    int measuredWidth(const QModelIndex& index, const QStyleOptionViewItem& option);
+
+    // A cell as the item delegate sizes it: its column (which decides the check box), whether
+    // an icon precedes the text, and the text.
+    struct MeasuredCell {
+        int column = 0;
+        bool decorated = false;
+        QString text;
+        bool operator==(const MeasuredCell&) const = default;
+        friend std::size_t qHash(const MeasuredCell& cell, std::size_t seed)
+        {
+            return qHashMulti(seed, cell.column, cell.decorated, cell.text);
+        }
+    };
 
     ListItems m_listItems{this};
     std::unique_ptr<ListModel> m_model;
@@ -102,4 +117,7 @@ private:
     ImageList* m_smallIcons = nullptr;
     std::unique_ptr<WidestText> m_widestText; // kept between sizings: its advance table
     QFont m_widestTextFont;
+    // Exact widths already measured in that font: a list read again and again (at every key in
+    // the filter box) measures each text once.
+    QHash<MeasuredCell, int> m_measuredWidths;
 };

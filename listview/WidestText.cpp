@@ -20,17 +20,20 @@ double errorMargin(double width)
 
 WidestText::WidestText(const QFont& font) : m_font(font), m_advance(codeUnits, -1.0F) {}
 
-double WidestText::estimate(const QString& text)
+float WidestText::measure(QChar c) const
 {
     const QFontMetricsF metrics(m_font);
+    // A lone surrogate has no advance of its own; count it as a wide character.
+    return c.isSurrogate() ? static_cast<float>(metrics.maxWidth()) : static_cast<float>(metrics.horizontalAdvance(c));
+}
+
+double WidestText::estimate(const QString& text)
+{
     double width = 0;
     for (const QChar c : text) {
         float& advance = m_advance[c.unicode()];
-        if (advance < 0) {
-            // A lone surrogate has no advance of its own; count it as a wide character.
-            advance = c.isSurrogate() ? static_cast<float>(metrics.maxWidth())
-                                      : static_cast<float>(metrics.horizontalAdvance(c));
-        }
+        if (advance < 0)
+            advance = measure(c);
         width += advance;
     }
     return width;

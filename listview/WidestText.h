@@ -21,6 +21,7 @@ public:
 
 private:
     double estimate(const QString& text);
+    float measure(QChar c) const;
 
     QFont m_font;
     std::vector<float> m_advance; // by UTF-16 code unit; negative until measured

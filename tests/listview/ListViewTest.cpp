@@ -104,14 +104,22 @@ TEST_F(ListViewTest, AutoSizeFitsTheWidestEntryOfAllRowsNotOnlyTheVisibleOnes)
     list.listItems().item(2999).setSubItem(3, "c:\\share\\" + QString(120, 'W') + ".txt");
     add("wide", "a user with a rather long name");
 
-    for (int column = 0; column < 4; ++column)
-        list.autoSizeColumn(column);
     list.header()->setResizeContentsPrecision(-1); // the reference measures every row
-    for (int column = 0; column < 4; ++column)
-        EXPECT_EQ(list.header()->sectionSize(column),
-                  std::max(list.header()->minimumSectionSize(),
-                           static_cast<QAbstractItemView&>(list).sizeHintForColumn(column)))
-            << column;
+    const auto expectFitted = [&](const char* when) {
+        for (int column = 0; column < 4; ++column) {
+            list.autoSizeColumn(column);
+            EXPECT_EQ(list.header()->sectionSize(column),
+                      std::max(list.header()->minimumSectionSize(),
+                               static_cast<QAbstractItemView&>(list).sizeHintForColumn(column)))
+                << when << ", column " << column;
+        }
+    };
+    expectFitted("first sizing");
+    // Widths measured once are remembered, but not across a change of font.
+    QFont larger = list.font();
+    larger.setPointSizeF(larger.pointSizeF() * 2);
+    list.setFont(larger);
+    expectFitted("larger font");
     // The header caption does not count: "Permission type" is wider than an empty column.
     EXPECT_LT(list.header()->sectionSize(1), list.fontMetrics().horizontalAdvance("Permission type"));
 }
