@@ -7,6 +7,8 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string_view>
+#include <unordered_map>
 
 // netapi.h uses the fixed-width types without including their header.
 #include <cstdint>
@@ -61,6 +63,25 @@ std::optional<QString> text(const char* utf8)
     return QString::fromUtf8(utf8);
 }
 
+// A server names few users for many files: each distinct name is converted once per answer and
+// shared. The keys view the answer's buffer, which outlives the map.
+class UserNames {
+public:
+    std::optional<QString> text(const char* utf8)
+    {
+        if (utf8 == nullptr)
+            return std::nullopt;
+        const std::string_view bytes(utf8);
+        auto found = m_converted.find(bytes);
+        if (found == m_converted.end())
+            found = m_converted.emplace(bytes, QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()))).first;
+        return found->second;
+    }
+
+private:
+    std::unordered_map<std::string_view, QString> m_converted;
+};
+
 } // namespace
 
 OpenFileList NetApiOpenFileSource::enumerate(const QString& server)
@@ -85,10 +106,11 @@ OpenFileList NetApiOpenFileSource::enumerate(const QString& server)
     OpenFileList list;
     list.records.reserve(entriesRead);
     const auto* infos = reinterpret_cast<const FILE_INFO_3*>(buffer.get());
+    UserNames userNames;
     for (std::uint32_t i = 0; i < entriesRead; ++i) {
         const FILE_INFO_3& info = infos[i];
         list.records.push_back({info.fi3_id, info.fi3_permissions, info.fi3_num_locks, text(info.fi3_pathname),
-            text(info.fi3_username)});
+            userNames.text(info.fi3_username)});
     }
     return list;
 }
