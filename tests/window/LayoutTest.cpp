@@ -92,6 +92,18 @@ TEST_F(WindowLayout, AnInvalidWidthStopsTheFittingUntilTheNextResize)
     EXPECT_EQ(twipsOf(window.lst), (Twips{120, 240, outerWidth() - 600, outerHeight() - 1920}));
 }
 
+TEST_F(WindowLayout, MinimisingAndRestoringKeepsTheFittedLayout)
+{
+    const Twips conn = twipsOf(window.frameConn), list = twipsOf(window.lst);
+    window.showMinimized();
+    QCoreApplication::processEvents();
+    window.showNormal();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(twipsOf(window.frameConn), conn);
+    EXPECT_EQ(twipsOf(window.lst), list);
+    EXPECT_EQ(twipsOf(window.lst).width, outerWidth() - 600);
+}
+
 TEST_F(WindowLayout, ListColumnsImagesMenuAndTabOrder)
 {
     QStringList headers;
