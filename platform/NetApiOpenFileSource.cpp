@@ -65,17 +65,16 @@ std::optional<QString> text(const char* utf8)
 
 // A server names few users for many files: each distinct name is converted once per answer and
 // shared. The keys view the answer's buffer, which outlives the map.
-class UserNames {
+class SharedUserNames {
 public:
     std::optional<QString> text(const char* utf8)
     {
         if (utf8 == nullptr)
             return std::nullopt;
-        const std::string_view bytes(utf8);
-        auto found = m_converted.find(bytes);
-        if (found == m_converted.end())
-            found = m_converted.emplace(bytes, QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()))).first;
-        return found->second;
+        const auto [known, isNew] = m_converted.try_emplace(std::string_view(utf8));
+        if (isNew)
+            known->second = *::text(utf8);
+        return known->second;
     }
 
 private:
@@ -106,7 +105,7 @@ OpenFileList NetApiOpenFileSource::enumerate(const QString& server)
     OpenFileList list;
     list.records.reserve(entriesRead);
     const auto* infos = reinterpret_cast<const FILE_INFO_3*>(buffer.get());
-    UserNames userNames;
+    SharedUserNames userNames;
     for (std::uint32_t i = 0; i < entriesRead; ++i) {
         const FILE_INFO_3& info = infos[i];
         list.records.push_back({info.fi3_id, info.fi3_permissions, info.fi3_num_locks, text(info.fi3_pathname),
