@@ -47,11 +47,6 @@ TEST_F(LastAnswer, RebuildsForEachFilterWithoutAskingTheServer)
         EXPECT_EQ(inventory.message(), c.message) << c.filter;
     }
     EXPECT_TRUE(source->enumerated.empty());
-    inventory.rebuild("pdf");
-    EXPECT_EQ(inventory.userName(1), "joe");
-    EXPECT_EQ(inventory.filePermission(1), "read write access");
-    EXPECT_EQ(inventory.typeFile(1), "pdf");
-    EXPECT_EQ(inventory.idFile(1), 3);
 }
 
 TEST_F(LastAnswer, AFailedAnswerKeepsTheLastOneAndItsServer)
@@ -65,19 +60,4 @@ TEST_F(LastAnswer, AFailedAnswerKeepsTheLastOneAndItsServer)
 
     inventory.rebuild("");
     EXPECT_EQ(paths().size(), 3);
-}
-
-TEST_F(LastAnswer, LoadIsOneEnumerationTakenAndRebuilt)
-{
-    source->serve({record(7, "eve", "e:\\x.doc")});
-    inventory.server("Next");
-    inventory.load("X");
-    EXPECT_EQ(source->enumerated, std::vector<QString>{"\\\\Next"});
-    EXPECT_EQ(inventory.answeredServer(), "Next");
-    EXPECT_EQ(paths(), QStringList{"e:\\x.doc"});
-
-    source->answer.status = 1003;
-    inventory.load("");
-    EXPECT_EQ(paths(), QStringList{"e:\\x.doc"});
-    EXPECT_EQ(inventory.message(), QString());
 }
