@@ -15,6 +15,7 @@
 
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 namespace {
 
