@@ -8,7 +8,7 @@
 //
 // The mute form plays a host that accepts the connection and then never says a word. Both
 // addresses must be loopback ones. The proxy prints "listening" once it accepts connections
-// and ends when its standard input closes, on SIGTERM or SIGINT, or when its parent ends.
+// and ends on SIGTERM or SIGINT, or when its parent ends.
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -160,7 +160,7 @@ public:
         std::puts("listening");
         std::fflush(stdout);
         while (stopRequested == 0) {
-            std::vector<pollfd> fds{{m_listener.fd(), POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+            std::vector<pollfd> fds{{m_listener.fd(), POLLIN, 0}};
             for (const auto& link : m_links)
                 addPolls(link, fds);
             const int ready = ::poll(fds.data(), fds.size(), timeoutMs());
@@ -170,8 +170,6 @@ public:
                 flushAll();
                 continue;
             }
-            if ((fds[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0 && stdinEnded())
-                return;
             if ((fds[0].revents & POLLIN) != 0)
                 accept();
             serve();
@@ -179,12 +177,6 @@ public:
     }
 
 private:
-    static bool stdinEnded()
-    {
-        char byte;
-        return ::read(STDIN_FILENO, &byte, 1) <= 0;
-    }
-
     void addPolls(const Link& link, std::vector<pollfd>& fds) const
     {
         const auto now = Clock::now();

@@ -93,7 +93,7 @@ public:
     }
     ~DelayProxy()
     {
-        m_process.closeWriteChannel();  // the proxy ends when its input closes
+        m_process.terminate();
         if (!m_process.waitForFinished(5000))
             m_process.kill();
         m_process.waitForFinished();
@@ -139,9 +139,15 @@ void BM_typeWordThroughDelayProxy(benchmark::State& state)
                 throw std::runtime_error("first listing failed: " + window.frameConn->title().toStdString());
             const std::size_t listingsBefore = source->listings().size();
 
-            std::vector<Clock::time_point> resets;
-            QObject::connect(window.lst->model(), &QAbstractItemModel::modelReset, &window,
-                [&resets] { resets.push_back(Clock::now()); });
+            // Every change of the rows, however the window makes it.
+            std::vector<Clock::time_point> rowChanges;
+            const auto noteChange = [&rowChanges] { rowChanges.push_back(Clock::now()); };
+            const QAbstractItemModel* rows = window.lst->model();
+            QObject::connect(rows, &QAbstractItemModel::modelReset, &window, noteChange);
+            QObject::connect(rows, &QAbstractItemModel::layoutChanged, &window, noteChange);
+            QObject::connect(rows, &QAbstractItemModel::rowsInserted, &window, noteChange);
+            QObject::connect(rows, &QAbstractItemModel::rowsRemoved, &window, noteChange);
+            QObject::connect(rows, &QAbstractItemModel::dataChanged, &window, noteChange);
             Clock::time_point lastTick = Clock::now();
             Clock::duration longestStall{};
             QTimer probe;
@@ -176,11 +182,11 @@ void BM_typeWordThroughDelayProxy(benchmark::State& state)
                     if (std::any_of(listings.begin(), listings.end(),
                             [](const auto& listing) { return listing.end == Clock::time_point{}; }))
                         return false;
-                    const auto reset = std::find_if(resets.begin(), resets.end(),
+                    const auto change = std::find_if(rowChanges.begin(), rowChanges.end(),
                         [&](Clock::time_point at) { return at >= listings.back().end; });
-                    if (reset == resets.end())
+                    if (change == rowChanges.end())
                         return false;
-                    finalRows = *reset;
+                    finalRows = *change;
                     return true;
                 },
                 std::chrono::minutes(5));
