@@ -5,6 +5,7 @@
 //
 // The administrator's credentials reach libnetapi as USER and PASSWD_FILE.
 
+#include "AnswerWait.h"
 #include "NetApiOpenFileSource.h"
 #include "ServerBench.h"
 #include "frmMain.h"
@@ -70,7 +71,7 @@ void BM_refreshAgainstNetFileEnum(benchmark::State& state)
     window.txtFiltro->setFocus();
     const auto refresh = [&] {
         QTest::keyClick(window.txtFiltro, Qt::Key_End);
-        QApplication::processEvents();
+        waitForAnswers(window);
     };
     refresh();  // logs in and draws every extension's icon once
     if (!window.frameConn->title().startsWith(QStringLiteral(" %1 open connections").arg(heldFiles))) {
