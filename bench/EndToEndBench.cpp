@@ -3,31 +3,23 @@
 // NetFileEnum call (the floor no refresh can beat) and refreshConnections through a key release
 // in the filter box, alternately, and reports each one's median and their ratio.
 //
-// The server comes from the environment that tests/samba/test-server writes to server.env;
-// the administrator's credentials reach libnetapi as USER and PASSWD_FILE.
+// The administrator's credentials reach libnetapi as USER and PASSWD_FILE.
 
 #include "AnswerWait.h"
-#include "FileHolder.h"
 #include "NetApiOpenFileSource.h"
-#include "SyntheticInventory.h"
+#include "ServerBench.h"
 #include "frmMain.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QStringList>
 #include <QTest>
-#include <QUrl>
 
 #include <benchmark/benchmark.h>
 #include <netapi.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -36,46 +28,7 @@
 
 namespace {
 
-constexpr std::int32_t heldFiles = 10000;
 constexpr std::uint32_t maxPreferredLength = 0xFFFFFFFFu;  // everything in one answer
-
-std::string environment(const char* name)
-{
-    const char* value = std::getenv(name);
-    if (!value || !*value)
-        throw std::runtime_error(std::string("missing environment variable ") + name);
-    return value;
-}
-
-// The synthetic paths, without their drive and share root, as files of the test share (the
-// process's usual umask leaves them readable by the server's users).
-QStringList createShareFiles()
-{
-    const QString shareDir = QString::fromStdString(environment("TARNWICK_SMB_SHARE_DIR"));
-    QStringList relativePaths;
-    for (const auto& record : syntheticRecords(heldFiles)) {
-        QString path = record.pathName->mid(QStringLiteral("C:\\Shares\\").size());
-        path.replace(u'\\', u'/');
-        path = QStringLiteral("bench/") + path;
-        const QString full = shareDir + u'/' + path;
-        QDir().mkpath(full.section(u'/', 0, -2));
-        QFile file(full);
-        if (!file.exists() && !file.open(QIODevice::WriteOnly))
-            throw std::runtime_error("cannot create " + full.toStdString());
-        relativePaths << path;
-    }
-    return relativePaths;
-}
-
-std::unique_ptr<FileHolder> holdShareFiles()
-{
-    auto holder = std::make_unique<FileHolder>(environment("TARNWICK_SMB_ALICE_USER"),
-                                               environment("TARNWICK_SMB_ALICE_PASSWORD"));
-    const std::string root = "smb://" + environment("TARNWICK_SMB_ADDRESS") + "/" + environment("TARNWICK_SMB_SHARE") + "/";
-    for (const QString& path : createShareFiles())
-        holder->open(root + QUrl::toPercentEncoding(path, "/").toStdString(), FileHolder::Access::readOnly);
-    return holder;
-}
 
 using Clock = std::chrono::steady_clock;
 
@@ -84,13 +37,6 @@ double millisecondsOf(const std::function<void()>& step)
     const auto start = Clock::now();
     step();
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 // The bare call, as the source makes it, without turning the answer into records; whether it
@@ -111,9 +57,8 @@ bool enumerateRaw(const std::string& server)
 // state; each is reported as its median over the iterations.
 void BM_refreshAgainstNetFileEnum(benchmark::State& state)
 {
-    std::unique_ptr<FileHolder> holder;
     try {
-        holder = holdShareFiles();
+        (void)heldShareFiles();
     } catch (const std::exception& error) {
         state.SkipWithError(error.what());
         return;

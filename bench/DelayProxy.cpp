@@ -1,0 +1,283 @@
+// A loopback TCP proxy that makes the private test server look far away: every chunk read on
+// one side is written to the other half a round trip later, in each direction, with no limit
+// on bandwidth. libnetapi always connects to port 445, so the proxy listens on port 445 of a
+// loopback address of its own (binding it needs root).
+//
+//   tarnwick-delay-proxy LISTEN TARGET ROUND_TRIP_MS   forward LISTEN:445 to TARGET:445
+//   tarnwick-delay-proxy LISTEN --mute                 accept connections, never answer
+//
+// The mute form plays a host that accepts the connection and then never says a word. Both
+// addresses must be loopback ones. The proxy prints "listening" once it accepts connections
+// and ends on SIGTERM or SIGINT, or when its parent ends.
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <list>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr std::uint16_t smbPort = 445;
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+[[noreturn]] void fail(const std::string& what)
+{
+    throw std::runtime_error(what + ": " + std::strerror(errno));
+}
+
+sockaddr_in loopbackAddress(const char* text)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(smbPort);
+    if (inet_pton(AF_INET, text, &address.sin_addr) != 1 || (ntohl(address.sin_addr.s_addr) >> 24) != 127)
+        throw std::runtime_error(std::string(text) + " is not a loopback address");
+    return address;
+}
+
+class Socket {
+public:
+    explicit Socket(int fd) : m_fd(fd)
+    {
+        if (m_fd < 0)
+            fail("socket");
+    }
+    ~Socket() { ::close(m_fd); }
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+void tuneForwarding(int fd)
+{
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+}
+
+// One direction of a connection: what was read, each chunk with the moment it may go on.
+struct Direction {
+    struct Chunk {
+        Clock::time_point due;
+        std::vector<char> bytes;
+        std::size_t sent = 0;
+    };
+    std::deque<Chunk> chunks;
+    bool readerEnded = false;
+    bool writerShut = false;
+
+    bool dueNow(Clock::time_point now) const { return !chunks.empty() && chunks.front().due <= now; }
+    bool done() const { return writerShut; }
+};
+
+struct Link {
+    std::unique_ptr<Socket> client;
+    std::unique_ptr<Socket> server;  // none when mute
+    Direction up;                    // client to server
+    Direction down;                  // server to client
+    bool broken = false;
+
+    bool finished() const { return broken || (up.done() && (server == nullptr || down.done())); }
+};
+
+// Reads what is there into the direction's queue; false at the end of the stream or on error.
+bool readInto(int fd, Direction& direction, Clock::duration delay, bool keep)
+{
+    char buffer[65536];
+    const ssize_t count = ::recv(fd, buffer, sizeof buffer, 0);
+    if (count < 0)
+        return errno == EAGAIN || errno == EINTR;
+    if (count == 0)
+        return false;
+    if (keep)
+        direction.chunks.push_back({Clock::now() + delay, std::vector<char>(buffer, buffer + count)});
+    return true;
+}
+
+// Writes the due chunks; false when the peer is gone.
+bool writeDue(int fd, Direction& direction)
+{
+    const auto now = Clock::now();
+    while (direction.dueNow(now)) {
+        auto& chunk = direction.chunks.front();
+        const ssize_t count = ::send(fd, chunk.bytes.data() + chunk.sent, chunk.bytes.size() - chunk.sent, MSG_NOSIGNAL);
+        if (count < 0)
+            return errno == EAGAIN || errno == EINTR;
+        chunk.sent += static_cast<std::size_t>(count);
+        if (chunk.sent < chunk.bytes.size())
+            return true;
+        direction.chunks.pop_front();
+    }
+    if (direction.readerEnded && direction.chunks.empty() && !direction.writerShut) {
+        ::shutdown(fd, SHUT_WR);
+        direction.writerShut = true;
+    }
+    return true;
+}
+
+class Proxy {
+public:
+    Proxy(const char* listenAddress, std::optional<sockaddr_in> target, Clock::duration roundTrip)
+        : m_listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)), m_target(target), m_halfTrip(roundTrip / 2)
+    {
+        const sockaddr_in address = loopbackAddress(listenAddress);
+        const int on = 1;
+        ::setsockopt(m_listener.fd(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        if (::bind(m_listener.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+            fail(std::string("bind ") + listenAddress);
+        if (::listen(m_listener.fd(), 64) != 0)
+            fail("listen");
+    }
+
+    void run()
+    {
+        std::puts("listening");
+        std::fflush(stdout);
+        while (stopRequested == 0) {
+            std::vector<pollfd> fds{{m_listener.fd(), POLLIN, 0}};
+            for (const auto& link : m_links)
+                addPolls(link, fds);
+            const int ready = ::poll(fds.data(), fds.size(), timeoutMs());
+            if (ready < 0 && errno != EINTR)
+                fail("poll");
+            if (ready <= 0) {
+                flushAll();
+                continue;
+            }
+            if ((fds[0].revents & POLLIN) != 0)
+                accept();
+            serve();
+        }
+    }
+
+private:
+    void addPolls(const Link& link, std::vector<pollfd>& fds) const
+    {
+        const auto now = Clock::now();
+        const auto events = [&](const Direction& in, const Direction& out) {
+            short wanted = in.readerEnded ? 0 : POLLIN;
+            if (out.dueNow(now))
+                wanted |= POLLOUT;
+            return wanted;
+        };
+        fds.push_back({link.client->fd(), events(link.up, link.down), 0});
+        if (link.server)
+            fds.push_back({link.server->fd(), events(link.down, link.up), 0});
+    }
+
+    // Until the next chunk falls due, rounded up to whole milliseconds.
+    int timeoutMs() const
+    {
+        std::optional<Clock::time_point> next;
+        for (const auto& link : m_links)
+            for (const Direction* direction : {&link.up, &link.down})
+                if (!direction->chunks.empty())
+                    next = std::min(next.value_or(Clock::time_point::max()), direction->chunks.front().due);
+        if (!next)
+            return -1;
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - Clock::now()).count();
+        return static_cast<int>(std::max<std::int64_t>(wait, 0));
+    }
+
+    void accept()
+    {
+        const int fd = ::accept4(m_listener.fd(), nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0)
+            return;
+        auto client = std::make_unique<Socket>(fd);
+        tuneForwarding(client->fd());
+        Link link;
+        link.client = std::move(client);
+        if (m_target) {
+            link.server = std::make_unique<Socket>(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+            // A loopback connection is made or refused at once.
+            if (::connect(link.server->fd(), reinterpret_cast<const sockaddr*>(&*m_target), sizeof *m_target) != 0)
+                return;  // the client sees its connection end
+            tuneForwarding(link.server->fd());
+        }
+        m_links.push_back(std::move(link));
+    }
+
+    void serve()
+    {
+        for (auto& link : m_links) {
+            const bool forwarding = link.server != nullptr;
+            if (!link.up.readerEnded && !readInto(link.client->fd(), link.up, m_halfTrip, forwarding))
+                link.up.readerEnded = true;
+            if (forwarding) {
+                if (!link.down.readerEnded && !readInto(link.server->fd(), link.down, m_halfTrip, true))
+                    link.down.readerEnded = true;
+                link.broken = !writeDue(link.server->fd(), link.up) || !writeDue(link.client->fd(), link.down);
+            } else {
+                link.broken = link.up.readerEnded;
+            }
+        }
+        m_links.remove_if([](const Link& link) { return link.finished(); });
+    }
+
+    void flushAll()
+    {
+        for (auto& link : m_links)
+            if (link.server)
+                link.broken = !writeDue(link.server->fd(), link.up) || !writeDue(link.client->fd(), link.down);
+        m_links.remove_if([](const Link& link) { return link.finished(); });
+    }
+
+    Socket m_listener;
+    std::optional<sockaddr_in> m_target;
+    Clock::duration m_halfTrip;
+    std::list<Link> m_links;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    std::signal(SIGTERM, [](int) { stopRequested = 1; });
+    std::signal(SIGINT, [](int) { stopRequested = 1; });
+    const bool mute = argc == 3 && std::string(argv[2]) == "--mute";
+    if (!mute && argc != 4) {
+        std::fputs("usage: tarnwick-delay-proxy LISTEN TARGET ROUND_TRIP_MS | LISTEN --mute\n", stderr);
+        return 2;
+    }
+    try {
+        std::optional<sockaddr_in> target;
+        std::chrono::milliseconds roundTrip{0};
+        if (!mute) {
+            target = loopbackAddress(argv[2]);
+            roundTrip = std::chrono::milliseconds(std::stol(argv[3]));
+        }
+        Proxy(argv[1], target, roundTrip).run();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "tarnwick-delay-proxy: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
