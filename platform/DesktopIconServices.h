@@ -11,6 +11,11 @@
 // smallIconOf: the icon theme's icon for the MIME type the file's name gives (the type's own
 //   icon, else its generic one), else Qt's generic file icon; 16 x 16 at device pixel ratio 1.
 //   The file's content is never read. Needs a QGuiApplication.
+//
+// Windows (DesktopIconServicesWindows.cpp): tempPath is GetTempPathW's answer, the user's own
+// temporary directory; createOrOpen opens with OPEN_ALWAYS and refuses reparse points, devices
+// and directories; smallIconOf is the shell's small icon of the file (SHGetFileInfoW), converted
+// by Qt and released at once, scaled to 16 x 16 when the shell's small size differs.
 class DesktopIconServices final : public IconServices {
 public:
     QString tempPath() override;

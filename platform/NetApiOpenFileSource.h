@@ -41,8 +41,10 @@
 // close: one NetFileClose(server, id); the status unchanged: 0 closed, 2 no such open file,
 // 5 access denied, 1003 no connection.
 //
-// The Windows form keeps the same two calls through netapi32 with UTF-16 texts, takes the
-// "\\" form as it is, and needs no context: the logon session supplies the credentials.
+// The Windows form (NetApiOpenFileSourceWindows.cpp, over NetApi32Calls.h) keeps the same two
+// calls through netapi32 with UTF-16 texts, takes the "\\" form as it is, and needs neither
+// context nor lock: the logon session supplies the credentials. Its statuses are Windows's own,
+// for instance 2314 (NERR_FileIdNotFound) for an identifier no longer open, where Samba answers 2.
 class NetApiOpenFileSource final : public OpenFileSource {
 public:
     OpenFileList enumerate(const QString& server) override;

@@ -1,16 +1,23 @@
-# tarnwick::netfiles: the open-file source over Samba's libnetapi. Samba's credentials header
-# compiles only as C, so the credential guess lives in a small C file.
-enable_language(C)
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(NETAPI REQUIRED IMPORTED_TARGET netapi)
-pkg_check_modules(SAMBA_CREDENTIALS REQUIRED IMPORTED_TARGET samba-credentials samba-hostconfig)
+# tarnwick::netfiles: the open-file source, one implementation per operating system.
+if(WIN32)
+  # netapi32 with UTF-16 texts; the logon session supplies the credentials.
+  add_library(tarnwick_netfiles STATIC NetApi32Calls.h NetApiOpenFileSourceWindows.cpp)
+  target_link_libraries(tarnwick_netfiles PUBLIC tarnwick::inventory PRIVATE netapi32)
+else()
+  # Samba's libnetapi. Samba's credentials header compiles only as C, so the credential guess
+  # lives in a small C file.
+  enable_language(C)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(NETAPI REQUIRED IMPORTED_TARGET netapi)
+  pkg_check_modules(SAMBA_CREDENTIALS REQUIRED IMPORTED_TARGET samba-credentials samba-hostconfig)
 
-add_library(tarnwick_netfiles STATIC
-  NetApiOpenFileSource.cpp
-  SambaCredentials.c)
+  add_library(tarnwick_netfiles STATIC
+    NetApiOpenFileSource.cpp
+    SambaCredentials.c)
+  target_link_libraries(tarnwick_netfiles
+    PUBLIC tarnwick::inventory
+    PRIVATE PkgConfig::NETAPI PkgConfig::SAMBA_CREDENTIALS)
+endif()
 add_library(tarnwick::netfiles ALIAS tarnwick_netfiles)
 target_include_directories(tarnwick_netfiles PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(tarnwick_netfiles
-  PUBLIC tarnwick::inventory
-  PRIVATE PkgConfig::NETAPI PkgConfig::SAMBA_CREDENTIALS)
 tarnwick_warnings(tarnwick_netfiles)
