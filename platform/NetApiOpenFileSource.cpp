@@ -136,13 +136,17 @@ private:
             if (!login.credentials)
                 continue;
             const std::uint32_t status = attempt(host, login, call);
-            if (!isRefusedLogin(status)) {
+            if (status == 0) {
                 m_logins[key] = std::move(login);
                 return status;
             }
+            // Closing every connection also lets these credentials go safely. A failure that is
+            // no refusal (an unreachable host) ends the search: the next call starts it again.
+            dropConnections();
+            if (!isRefusedLogin(status))
+                return status;
             if (status == errorAccessDenied)
                 refusal = errorAccessDenied;
-            dropConnections();
         }
         return refusal;
     }

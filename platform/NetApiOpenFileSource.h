@@ -24,7 +24,8 @@
 // Credentials belong to one server. Each server has its own login, which is handed to
 // libnetapi before every call to that server, so the connection to a server is only ever
 // opened with that server's credentials. A server without a login gets the first of these
-// that is there and that the server does not refuse:
+// that is there and that the server accepts; a failure that is no refusal (an unreachable
+// host) ends that search, and the next call starts it again:
 //   1. the principal of the Kerberos ticket cache (KRB5CCNAME or the default), Kerberos only;
 //   2. the desktop keyring's entry for the server (KeyringLogins.h), unlocked ones only;
 //   3. USER with PASSWD or PASSWD_FILE, Samba's tool conventions;
