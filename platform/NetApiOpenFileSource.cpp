@@ -1,14 +1,21 @@
 #include "NetApiOpenFileSource.h"
 
+#include "KeyringLogins.h"
 #include "SambaCredentials.h"
+#include "SmbReachability.h"
 
 #include <QByteArray>
 
+#include <array>
+#include <chrono>
+#include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 // netapi.h uses the fixed-width types without including their header.
 #include <cstdint>
@@ -18,36 +25,197 @@ namespace {
 
 constexpr std::uint32_t fileInfoLevel = 3;
 constexpr std::uint32_t maxPreferredLength = 0xFFFFFFFFu;  // MAX_PREFERRED_LENGTH: all in one answer
+constexpr std::uint32_t errorAccessDenied = 5;             // ERROR_ACCESS_DENIED
 constexpr std::uint32_t errorNotEnoughMemory = 8;          // ERROR_NOT_ENOUGH_MEMORY
 constexpr std::uint32_t errorInvalidData = 13;             // ERROR_INVALID_DATA
+constexpr std::uint32_t errorCannotComplete = 1003;        // libnetapi: no connection to IPC$
+constexpr std::uint32_t errorLogonFailure = 1326;          // ERROR_LOGON_FAILURE
+constexpr auto reachabilityLimit = std::chrono::seconds(3);
 
 struct BufferRelease {
     void operator()(std::uint8_t* buffer) const noexcept { NetApiBufferFree(buffer); }
 };
 using NetApiBuffer = std::unique_ptr<std::uint8_t, BufferRelease>;
 
-// Status of the one libnetapi context of the process, created on first use. The context is
-// never freed: it keeps the connections for the whole run.
-std::uint32_t contextStatus()
+struct CredentialsRelease {
+    void operator()(cli_credentials* credentials) const noexcept { tarnwick_free_credentials(credentials); }
+};
+using Credentials = std::unique_ptr<cli_credentials, CredentialsRelease>;
+
+// Where a server's login came from. The automatic ones, in the order they are tried:
+enum class LoginSource { ticket, keyring, environment, anonymous, typed };
+constexpr std::array automaticSources{
+    LoginSource::ticket, LoginSource::keyring, LoginSource::environment, LoginSource::anonymous};
+
+struct Login {
+    LoginSource source = LoginSource::anonymous;
+    Credentials credentials;
+    std::optional<TypedLogin> toRemember;  // a typed login for the keyring, once accepted
+};
+
+Credentials passwordCredentials(const QString& typedAccount, const SecretText& password)
 {
-    static const std::uint32_t status = [] {
-        libnetapi_ctx* context = nullptr;
-        if (const auto initStatus = static_cast<std::uint32_t>(libnetapi_init(&context)); initStatus != 0)
-            return initStatus;
-        // libnetapi's own guess would prompt on the terminal when it knows no password.
-        cli_credentials* credentials = tarnwick_guessed_credentials();
-        if (credentials == nullptr)
-            return errorNotEnoughMemory;
-        return static_cast<std::uint32_t>(libnetapi_set_creds(context, credentials));
-    }();
-    return status;
+    const std::optional<AccountName> account = parseAccount(typedAccount);
+    if (!account)
+        return nullptr;
+    return Credentials(tarnwick_password_credentials(account->user.toUtf8().constData(),
+        account->domain.toUtf8().constData(), account->realm.toUtf8().constData(), password.utf8()));
 }
 
-std::mutex& netApiMutex()
+Credentials automaticCredentials(LoginSource source, const QByteArray& host)
 {
-    static std::mutex mutex;
-    return mutex;
+    switch (source) {
+    case LoginSource::ticket:
+        return Credentials(tarnwick_ticket_credentials());
+    case LoginSource::keyring:
+        if (const std::optional<KeyringLogin> stored = keyringLogin(QString::fromUtf8(host)))
+            return passwordCredentials(stored->account, stored->password);
+        return nullptr;
+    case LoginSource::environment:
+        return Credentials(tarnwick_environment_credentials());
+    case LoginSource::anonymous:
+        return Credentials(tarnwick_anonymous_credentials());
+    case LoginSource::typed:
+        break;
+    }
+    return nullptr;
 }
+
+// The one libnetapi context of the process and the login of every server named so far.
+class NetApiSession final {
+public:
+    using Call = std::function<std::uint32_t()>;
+
+    static NetApiSession& instance()
+    {
+        static NetApiSession session;
+        return session;
+    }
+
+    // Runs one libnetapi operation on host, logged in as described in the class's header.
+    std::uint32_t run(const QByteArray& host, const Call& call)
+    {
+        const std::scoped_lock lock(m_callMutex);
+        const QByteArray key = host.toLower();
+        m_reachable.reset();
+        if (std::optional<TypedLogin> typed = takeOffered(key)) {
+            forget(key);
+            Credentials credentials = passwordCredentials(typed->account, typed->password);
+            if (!credentials)
+                return errorLogonFailure;
+            if (!typed->remember)
+                typed.reset();
+            m_logins[key] = Login{LoginSource::typed, std::move(credentials), std::move(typed)};
+        }
+        std::size_t next = 0;
+        if (const auto known = m_logins.find(key); known != m_logins.end()) {
+            const std::uint32_t status = attempt(host, known->second, call);
+            if (!isRefusedLogin(status))
+                return accepted(host, known->second, status);
+            const LoginSource refused = known->second.source;
+            forget(key);
+            if (refused == LoginSource::typed)
+                return status;
+            next = static_cast<std::size_t>(refused) + 1;
+        }
+        return tryAutomaticLogins(host, key, next, call);
+    }
+
+    void offer(const QByteArray& host, TypedLogin login)
+    {
+        const std::scoped_lock lock(m_offerMutex);
+        m_offered.insert_or_assign(host.toLower(), std::move(login));
+    }
+
+private:
+    std::uint32_t tryAutomaticLogins(const QByteArray& host, const QByteArray& key, std::size_t next, const Call& call)
+    {
+        std::uint32_t refusal = errorLogonFailure;
+        for (std::size_t i = next; i < automaticSources.size(); ++i) {
+            Login login{automaticSources[i], automaticCredentials(automaticSources[i], host), std::nullopt};
+            if (!login.credentials)
+                continue;
+            const std::uint32_t status = attempt(host, login, call);
+            if (status == 0) {
+                m_logins[key] = std::move(login);
+                return status;
+            }
+            // Closing every connection also lets these credentials go safely. A failure that is
+            // no refusal (an unreachable host) ends the search: the next call starts it again.
+            dropConnections();
+            if (!isRefusedLogin(status))
+                return status;
+            if (status == errorAccessDenied)
+                refusal = errorAccessDenied;
+        }
+        return refusal;
+    }
+
+    std::uint32_t attempt(const QByteArray& host, const Login& login, const Call& call)
+    {
+        if (m_context == nullptr) {
+            if (const auto status = static_cast<std::uint32_t>(libnetapi_init(&m_context)); status != 0) {
+                m_context = nullptr;
+                return status;
+            }
+        }
+        if (const auto status = static_cast<std::uint32_t>(libnetapi_set_creds(m_context, login.credentials.get()));
+            status != 0)
+            return status;
+        const std::uint32_t status = call();
+        if (status != errorCannotComplete)
+            return status;
+        if (!m_reachable)
+            m_reachable = acceptsSmbConnections(host, reachabilityLimit);
+        return *m_reachable ? errorLogonFailure : status;
+    }
+
+    // A typed login goes into the keyring once the server has taken it; its password then goes.
+    std::uint32_t accepted(const QByteArray& host, Login& login, std::uint32_t status)
+    {
+        if (status == 0 && login.toRemember) {
+            if (const std::optional<AccountName> account = parseAccount(login.toRemember->account))
+                rememberInKeyring(QString::fromUtf8(host), *account, login.toRemember->password);
+            login.toRemember.reset();
+        }
+        return status;
+    }
+
+    // Closing every connection is the only way libnetapi offers to close one.
+    void dropConnections()
+    {
+        if (m_context != nullptr)
+            libnetapi_free(m_context);
+        m_context = nullptr;
+    }
+
+    void forget(const QByteArray& key)
+    {
+        if (const auto known = m_logins.find(key); known != m_logins.end()) {
+            dropConnections();
+            m_logins.erase(known);
+        }
+    }
+
+    std::optional<TypedLogin> takeOffered(const QByteArray& key)
+    {
+        const std::scoped_lock lock(m_offerMutex);
+        const auto offered = m_offered.find(key);
+        if (offered == m_offered.end())
+            return std::nullopt;
+        std::optional<TypedLogin> login(std::move(offered->second));
+        m_offered.erase(offered);
+        return login;
+    }
+
+    std::mutex m_callMutex;
+    libnetapi_ctx* m_context = nullptr;
+    std::map<QByteArray, Login> m_logins;
+    std::optional<bool> m_reachable;  // of the host of the running call, once asked
+
+    std::mutex m_offerMutex;
+    std::map<QByteArray, TypedLogin> m_offered;
+};
 
 // The host part libnetapi expects: the inventory's "\\" prefix removed once.
 QByteArray hostName(const QString& server)
@@ -81,30 +249,10 @@ private:
     std::unordered_map<std::string_view, QString> m_converted;
 };
 
-} // namespace
-
-OpenFileList NetApiOpenFileSource::enumerate(const QString& server)
+OpenFileList fileList(const FILE_INFO_3* infos, std::uint32_t entriesRead)
 {
-    const QByteArray host = hostName(server);
-    const std::scoped_lock lock(netApiMutex());
-    if (const std::uint32_t status = contextStatus(); status != 0)
-        return {status, {}};
-
-    std::uint8_t* raw = nullptr;
-    std::uint32_t entriesRead = 0;
-    std::uint32_t totalEntries = 0;
-    std::uint32_t resumeHandle = 0;
-    const auto status = static_cast<std::uint32_t>(NetFileEnum(host.constData(), nullptr, nullptr, fileInfoLevel,
-        &raw, maxPreferredLength, &entriesRead, &totalEntries, &resumeHandle));
-    const NetApiBuffer buffer(raw);
-    if (status != 0)
-        return {status, {}};
-    if (entriesRead != 0 && !buffer)
-        return {errorInvalidData, {}};
-
     OpenFileList list;
     list.records.reserve(entriesRead);
-    const auto* infos = reinterpret_cast<const FILE_INFO_3*>(buffer.get());
     SharedUserNames userNames;
     for (std::uint32_t i = 0; i < entriesRead; ++i) {
         const FILE_INFO_3& info = infos[i];
@@ -114,11 +262,39 @@ OpenFileList NetApiOpenFileSource::enumerate(const QString& server)
     return list;
 }
 
+} // namespace
+
+OpenFileList NetApiOpenFileSource::enumerate(const QString& server)
+{
+    const QByteArray host = hostName(server);
+    OpenFileList list;
+    const std::uint32_t status = NetApiSession::instance().run(host, [&] {
+        std::uint8_t* raw = nullptr;
+        std::uint32_t entriesRead = 0;
+        std::uint32_t totalEntries = 0;
+        std::uint32_t resumeHandle = 0;
+        const auto enumerated = static_cast<std::uint32_t>(NetFileEnum(host.constData(), nullptr, nullptr,
+            fileInfoLevel, &raw, maxPreferredLength, &entriesRead, &totalEntries, &resumeHandle));
+        const NetApiBuffer buffer(raw);
+        if (enumerated != 0)
+            return enumerated;
+        if (entriesRead != 0 && !buffer)
+            return errorInvalidData;
+        list = fileList(reinterpret_cast<const FILE_INFO_3*>(buffer.get()), entriesRead);
+        return std::uint32_t{0};
+    });
+    if (status != 0)
+        return {status, {}};
+    return list;
+}
+
 std::uint32_t NetApiOpenFileSource::close(const QString& server, std::uint32_t id)
 {
     const QByteArray host = hostName(server);
-    const std::scoped_lock lock(netApiMutex());
-    if (const std::uint32_t status = contextStatus(); status != 0)
-        return status;
-    return static_cast<std::uint32_t>(NetFileClose(host.constData(), id));
+    return NetApiSession::instance().run(host, [&] { return static_cast<std::uint32_t>(NetFileClose(host.constData(), id)); });
+}
+
+void NetApiOpenFileSource::useLogin(const QString& server, TypedLogin login)
+{
+    NetApiSession::instance().offer(hostName(server), std::move(login));
 }

@@ -1,8 +1,13 @@
 #include "SambaCredentials.h"
 
+#include <pwd.h>
 #include <stdbool.h>
 #include <stddef.h>
 #include <stdint.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <talloc.h>
 
 // credentials.h uses these without including them.
 #include <util/data_blob.h>
@@ -11,17 +16,89 @@
 #include <credentials.h>
 #include <param.h>
 
-struct cli_credentials* tarnwick_guessed_credentials(void)
+static struct cli_credentials* new_credentials(void)
 {
-    struct cli_credentials* creds = cli_credentials_init(NULL);
-    if (creds == NULL)
+    struct cli_credentials* credentials = cli_credentials_init(NULL);
+    // A missing smb.conf only means Samba's defaults.
+    if (credentials != NULL)
+        (void)cli_credentials_set_conf(credentials, loadparm_init_global(true));
+    return credentials;
+}
+
+struct cli_credentials* tarnwick_ticket_credentials(void)
+{
+    struct cli_credentials* credentials = new_credentials();
+    if (credentials == NULL)
         return NULL;
-    // A missing smb.conf only means fewer guesses.
-    (void)cli_credentials_guess(creds, loadparm_init_global(true));
-    // Without a password libnetapi installs Samba's terminal prompt. An empty one ranked as
-    // an environment guess stops it, and stays below a ticket cache found in a file, which a
-    // password of higher rank would discard.
-    if (cli_credentials_get_password(creds) == NULL)
-        cli_credentials_set_password(creds, "", CRED_GUESS_ENV);
-    return creds;
+    const char* error = NULL;
+    if (cli_credentials_set_ccache(credentials, loadparm_init_global(true), NULL, CRED_SPECIFIED, &error) != 0
+        || cli_credentials_get_principal(credentials, credentials) == NULL) {
+        tarnwick_free_credentials(credentials);
+        return NULL;
+    }
+    cli_credentials_set_kerberos_state(credentials, CRED_USE_KERBEROS_REQUIRED, CRED_SPECIFIED);
+    // Without any password libnetapi installs Samba's terminal prompt. An empty one ranked as a
+    // guess stays below the ticket cache, which a password of higher rank would discard.
+    cli_credentials_set_password(credentials, "", CRED_GUESS_ENV);
+    return credentials;
+}
+
+struct cli_credentials* tarnwick_environment_credentials(void)
+{
+    const char* password = getenv("PASSWD");
+    const char* passwordFile = getenv("PASSWD_FILE");
+    if (password == NULL && (passwordFile == NULL || passwordFile[0] == '\0'))
+        return NULL;
+    struct cli_credentials* credentials = new_credentials();
+    if (credentials == NULL)
+        return NULL;
+    const char* user = getenv("USER");
+    if (user == NULL)
+        user = getenv("LOGNAME");
+    if (user == NULL) {
+        const struct passwd* account = getpwuid(getuid());
+        user = account != NULL ? account->pw_name : "";
+    }
+    cli_credentials_parse_string(credentials, user, CRED_SPECIFIED);
+    if (password != NULL)
+        cli_credentials_set_password(credentials, password, CRED_SPECIFIED);
+    if (passwordFile != NULL && passwordFile[0] != '\0'
+        && !cli_credentials_parse_password_file(credentials, passwordFile, CRED_SPECIFIED)) {
+        tarnwick_free_credentials(credentials);
+        return NULL;
+    }
+    return credentials;
+}
+
+struct cli_credentials* tarnwick_password_credentials(const char* user, const char* domain, const char* realm,
+    const char* password)
+{
+    struct cli_credentials* credentials = new_credentials();
+    if (credentials == NULL)
+        return NULL;
+    if (realm != NULL && realm[0] != '\0') {
+        char* principal = talloc_asprintf(credentials, "%s@%s", user, realm);
+        cli_credentials_set_principal(credentials, principal, CRED_SPECIFIED);
+        cli_credentials_set_realm(credentials, realm, CRED_SPECIFIED);
+        cli_credentials_set_domain(credentials, "", CRED_SPECIFIED);
+    } else if (domain != NULL && domain[0] != '\0') {
+        cli_credentials_set_domain(credentials, domain, CRED_SPECIFIED);
+    }
+    // A user named explicitly also stops Samba's quiet fallback to an anonymous login.
+    cli_credentials_set_username(credentials, user, CRED_SPECIFIED);
+    cli_credentials_set_password(credentials, password, CRED_SPECIFIED);
+    return credentials;
+}
+
+struct cli_credentials* tarnwick_anonymous_credentials(void)
+{
+    struct cli_credentials* credentials = new_credentials();
+    if (credentials != NULL)
+        cli_credentials_set_anonymous(credentials);
+    return credentials;
+}
+
+void tarnwick_free_credentials(struct cli_credentials* credentials)
+{
+    talloc_free(credentials);
 }

@@ -1,16 +1,35 @@
 #pragma once
 
-// The credentials libnetapi should use, guessed by Samba's own rules (ticket cache, USER,
-// PASSWD, PASSWD_FILE). Written in C: Samba's credentials header does not compile as C++.
+// The credentials libnetapi logs in with, one kind per function, built by Samba's own rules.
+// Written in C: Samba's credentials header does not compile as C++.
+//
+// Every answer is a new set of credentials that lives until tarnwick_free_credentials, or
+// null when that kind is absent (or Samba could not allocate it). None of them ever makes
+// Samba prompt on the terminal: each carries a password, an empty one where none belongs.
 #ifdef __cplusplus
 extern "C" {
 #endif
 
 struct cli_credentials;
 
-// Samba's guess, with an empty password wherever none was found, so no login prompts.
-// The credentials live until the process ends; null when Samba could not allocate them.
-struct cli_credentials* tarnwick_guessed_credentials(void);
+// The principal of the default Kerberos ticket cache (KRB5CCNAME, or the library's default),
+// Kerberos only; null when the cache holds no principal.
+struct cli_credentials* tarnwick_ticket_credentials(void);
+
+// Samba's tool conventions: the password in PASSWD, or the first line of the file named by
+// PASSWD_FILE (which wins), for the user in USER (DOMAIN\user, user@REALM and user%password
+// as Samba reads them) or else LOGNAME or the login name. Null when neither holds a password.
+struct cli_credentials* tarnwick_environment_credentials(void);
+
+// An account and its password; domain and realm may be null or empty. The strings are
+// copied, and Samba wipes its copy of the password when the credentials are freed.
+struct cli_credentials* tarnwick_password_credentials(const char* user, const char* domain, const char* realm,
+    const char* password);
+
+// No account at all: an anonymous login.
+struct cli_credentials* tarnwick_anonymous_credentials(void);
+
+void tarnwick_free_credentials(struct cli_credentials* credentials);
 
 #ifdef __cplusplus
 }

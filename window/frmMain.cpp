@@ -5,6 +5,7 @@
 
 #include "ListView.h"
 #include "PictureBox.h"
+#include "ServerLogin.h"
 #include "ServerWorker.h"
 #include "Twips.h"
 #include "clsNetFile.h"
@@ -112,6 +113,7 @@ void frmMain::createInventory()
     const std::shared_ptr<OpenFileSource> source = m_sourceFactory();
     m_inventory = std::make_unique<clsNetFile>(source);
     m_worker = std::make_unique<ServerWorker>(source);
+    m_logins = std::dynamic_pointer_cast<ServerLogins>(source);
     connect(m_worker.get(), &ServerWorker::listed, this, [this](const QString& server, const OpenFileList& answer) {
         runHandler([&, this] { worker_Listed(server, answer); });
     });

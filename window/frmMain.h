@@ -18,6 +18,7 @@ class QAction;
 class QGroupBox;
 class QLineEdit;
 class QMenu;
+class ServerLogins;
 class ServerWorker;
 class clsNetFile;
 struct OpenFileList;
@@ -83,6 +84,7 @@ private:
     void showInventory(const CheckedFiles& checkAgain);
     void fillList();
     void showWhetherBusy();
+    void askForLogin(const QString& server);
     void enableUtilityMenu();
     void closeCheckedFiles();
 
@@ -103,4 +105,11 @@ private:
     QString m_listingFilter;
     // While closes run, no answer is applied and no menu offered.
     bool m_closing = false;
+    // The source's typed logins (none for a source that takes none). The login box is not
+    // offered again for a server whose box was cancelled until a server is named again, nor
+    // for the answers of listings that were asked before the last login was typed.
+    std::shared_ptr<ServerLogins> m_logins;
+    QString m_loginDeclined;
+    bool m_askingLogin = false;
+    int m_listingsBeforeLogin = 0;
 };

@@ -5,6 +5,8 @@
 
 #include "CheckedFiles.h"
 #include "ListView.h"
+#include "LoginBox.h"
+#include "ServerLogin.h"
 #include "ServerWorker.h"
 #include "TextRules.h"
 #include "clsNetFile.h"
@@ -41,15 +43,19 @@ void frmMain::txtPc_KeyUp(std::int16_t keyCode, std::int16_t /*shift*/)
 {
     if (keyCode != keyEnter)
         return;
-    if (!sameServerName(inventory().server(), txtPc->text()))
+    if (!sameServerName(inventory().server(), txtPc->text())) {
+        m_loginDeclined.clear();
         refreshConnections();
+    }
     txtFiltro->setFocus();
 }
 
 void frmMain::txtPc_LostFocus()
 {
-    if (!sameServerName(inventory().server(), txtPc->text()))
+    if (!sameServerName(inventory().server(), txtPc->text())) {
+        m_loginDeclined.clear();
         refreshConnections();
+    }
 }
 
 void frmMain::txtFiltro_KeyUp(std::int16_t /*keyCode*/, std::int16_t /*shift*/)
@@ -113,11 +119,36 @@ void frmMain::worker_Listed(const QString& server, const OpenFileList& answer)
 {
     m_listingInFlight = false;
     const bool current = !m_closing && server == inventory().serverPath();
+    const bool askedBeforeLogin = m_listingsBeforeLogin > 0;
+    if (askedBeforeLogin)
+        --m_listingsBeforeLogin;
     if (m_listingWaiting && !m_closing)
         startListing();
     showWhetherBusy();
-    if (current)
-        showAnswer(answer);
+    if (!current)
+        return;
+    showAnswer(answer);
+    if (isRefusedLogin(answer.status) && !askedBeforeLogin)
+        askForLogin(server);
+}
+
+// The server refused every login the desktop had for it: the person may type one. The failure
+// stays on screen as it is; after OK the server is asked again with the typed login.
+void frmMain::askForLogin(const QString& server)
+{
+    if (!m_logins || m_askingLogin || server == m_loginDeclined)
+        return;
+    m_askingLogin = true;
+    std::optional<TypedLogin> login = LoginBox::ask(inventory().server(), this);
+    m_askingLogin = false;
+    if (!login) {
+        m_loginDeclined = server;
+        return;
+    }
+    m_logins->useLogin(server, std::move(*login));
+    // A listing asked meanwhile still runs with the refused login; its answer asks nothing.
+    m_listingsBeforeLogin = m_listingInFlight ? 1 : 0;
+    askForListing();
 }
 
 // The user did not ask for this rebuild: rows of files still listed keep their check marks.

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "ServerLogin.h"
+
+#include <QString>
+
+#include <optional>
+
+// Server logins in the desktop keyring (the Secret Service: GNOME Keyring, KWallet), kept the
+// way a file manager keeps them when a person connects to smb://server and asks it to
+// remember the password: libsecret's network-password schema with the attributes protocol
+// "smb", server (the name as typed), user and, when there is one, domain. One remembered
+// login so serves both programs.
+//
+// Nothing here unlocks a locked keyring or asks anything: a locked or missing keyring, or no
+// session bus, is the same as no entry. Calls block on the keyring daemon; any thread.
+
+struct KeyringLogin {
+    QString account;  // "DOMAIN\user" when the entry names a domain, else the user as stored
+    SecretText password;
+};
+
+// The most recently changed unlocked entry for the server, if any.
+std::optional<KeyringLogin> keyringLogin(const QString& server);
+
+// Stores (or replaces) the entry of that account on that server; false when the keyring
+// refused or is not there.
+bool rememberInKeyring(const QString& server, const AccountName& account, const SecretText& password);

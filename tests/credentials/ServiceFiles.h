@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+// What a fixture script (test-server, test-domain, test-keyring) left in its directory: the
+// variables of its FILE.env, or nullopt and the reason when the service cannot run here.
+// A directory without either is a test failure (thrown).
+std::optional<QHash<QString, QString>> serviceVariables(const QString& dir, const QString& envFile,
+    QString& skipReason);
+
+// This process offers no credentials of its own: no Samba variables, no ticket cache, no
+// session bus unless the test's environment names one.
+void forgetCredentialEnvironment();
+
+// Runs a program to its end with the input on its standard input; answers whether it exited
+// with 0, and its output.
+bool runTool(const QString& program, const QStringList& arguments, const QByteArray& input = {},
+    QString* output = nullptr);
+
+// Polls the condition until it holds or the time is up; answers its last value.
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(20));
