@@ -1,6 +1,8 @@
 #include "FakeOpenFileSource.h"
 #include "clsNetFile.h"
 
+#include <QStringList>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -79,20 +81,26 @@ TEST_F(clsNetFileTest, IndexesWithoutEntryAnswerEmptyOrFail)
 
 TEST_F(clsNetFileTest, LoadKeepsLowerCasedTextsInTheServersOrder)
 {
-    loadFrom("Srv", "", threeFiles());
-
-    ASSERT_EQ(inventory.count(), 3);
-    EXPECT_EQ(inventory.userName(1), "alice");
-    EXPECT_EQ(inventory.fileName(1), "d:\\docs\\a.txt");
-    EXPECT_EQ(inventory.typeFile(1), "txt");
-    EXPECT_EQ(inventory.filePermission(1), "read access");
-    EXPECT_EQ(inventory.idFile(1), 11);
-    EXPECT_EQ(inventory.userName(2), "bob");
-    EXPECT_EQ(inventory.typeFile(2), "pdf");
-    EXPECT_EQ(inventory.filePermission(2), "read write access");
-    EXPECT_EQ(inventory.typeFile(3), "");
-    EXPECT_EQ(inventory.filePermission(3), "read write create access");
-    EXPECT_EQ(inventory.message(), " 3 open connections on 'Srv'");
+    std::vector<OpenFileRecord> records = threeFiles();
+    records.insert(records.end(), {record(14, "u", "share\\x.txt"), record(15, "u", "c:\\a:\\b"),
+                                   OpenFileRecord{9, 1, 0, std::nullopt, std::nullopt}});
+    loadFrom("Srv", "", records);
+    const char* expected[] = { // user, permission words, path, type, id, full path
+        "alice|read access|d:\\docs\\a.txt|txt|11|\\\\Srv\\d\\docs\\a.txt",
+        "bob|read write access|c:\\share\\report.pdf|pdf|12|\\\\Srv\\c\\share\\report.pdf",
+        "joanna|read write create access|c:\\a.b\\file||13|\\\\Srv\\c\\a.b\\file",
+        "u|read access|share\\x.txt|txt|14|\\\\Srv\\share\\x.txt",
+        "u|read access|c:\\a:\\b||15|\\\\Srv\\c\\a\\b",
+        "|read access|||9|\\\\Srv\\",
+    };
+    ASSERT_EQ(inventory.count(), 6);
+    for (std::int16_t i = 1; i <= 6; ++i) {
+        const QStringList fields = {inventory.userName(i),        inventory.filePermission(i),
+                                    inventory.fileName(i),        inventory.typeFile(i),
+                                    QString::number(inventory.idFile(i)), inventory.fileNameFullPath(i)};
+        EXPECT_EQ(fields.join(u'|').toStdString(), expected[i - 1]);
+    }
+    EXPECT_EQ(inventory.message(), " 6 open connections on 'Srv'");
     EXPECT_EQ(source->enumerated, std::vector<QString>{"\\\\Srv"});
 }
 
@@ -141,19 +149,6 @@ TEST_F(clsNetFileTest, FilterSearchesUserAndPathCaseInsensitivelyWithoutTrimming
     }
 }
 
-TEST_F(clsNetFileTest, EmptyAnswerAndAbsentTextsGiveEmptyValues)
-{
-    loadFrom("srv", "x", {});
-    EXPECT_EQ(inventory.count(), 0);
-    EXPECT_EQ(inventory.message(), " 0 open connections on 'srv' - Filtered elements: 0");
-
-    loadFrom("srv", "", {OpenFileRecord{9, 1, 0, std::nullopt, std::nullopt}});
-    ASSERT_EQ(inventory.count(), 1);
-    EXPECT_EQ(inventory.userName(1), QString());
-    EXPECT_EQ(inventory.fileName(1), QString());
-    EXPECT_EQ(inventory.idFile(1), 9);
-}
-
 TEST_F(clsNetFileTest, FailedEnumerationKeepsEntriesAndEmptiesMessage)
 {
     loadFrom("srv", "", threeFiles());
@@ -178,15 +173,6 @@ TEST_F(clsNetFileTest, ServerNameIsStoredAndPassedAsTyped)
     EXPECT_EQ(inventory.count(), 3);
     inventory.server("   ");
     EXPECT_EQ(inventory.count(), 0);
-}
-
-TEST_F(clsNetFileTest, FullPathTurnsEveryDriveMarkerIntoAComponent)
-{
-    loadFrom("srv", "", {record(1, "u", "d:\\shares\\docs\\a.txt"), record(2, "u", "share\\x.txt"),
-                         record(3, "u", "c:\\a:\\b")});
-    EXPECT_EQ(inventory.fileNameFullPath(1), "\\\\srv\\d\\shares\\docs\\a.txt");
-    EXPECT_EQ(inventory.fileNameFullPath(2), "\\\\srv\\share\\x.txt");
-    EXPECT_EQ(inventory.fileNameFullPath(3), "\\\\srv\\c\\a\\b");
 }
 
 TEST_F(clsNetFileTest, MoreThan32767KeptEntriesOverflow)
