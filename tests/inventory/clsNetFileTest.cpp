@@ -82,7 +82,7 @@ TEST_F(clsNetFileTest, IndexesWithoutEntryAnswerEmptyOrFail)
 TEST_F(clsNetFileTest, LoadKeepsLowerCasedTextsInTheServersOrder)
 {
     std::vector<OpenFileRecord> records = threeFiles();
-    records.insert(records.end(), {record(14, "u", "share\\x.txt"), record(15, "u", "c:\\a:\\b"),
+    records.insert(records.end(), {record(14, "u", "share\\x.txt"), record(15, "u", "c:\\a:\\b:c"),
                                    OpenFileRecord{9, 1, 0, std::nullopt, std::nullopt}});
     loadFrom("Srv", "", records);
     const char* expected[] = { // user, permission words, path, type, id, full path
@@ -90,7 +90,7 @@ TEST_F(clsNetFileTest, LoadKeepsLowerCasedTextsInTheServersOrder)
         "bob|read write access|c:\\share\\report.pdf|pdf|12|\\\\Srv\\c\\share\\report.pdf",
         "joanna|read write create access|c:\\a.b\\file||13|\\\\Srv\\c\\a.b\\file",
         "u|read access|share\\x.txt|txt|14|\\\\Srv\\share\\x.txt",
-        "u|read access|c:\\a:\\b||15|\\\\Srv\\c\\a\\b",
+        "u|read access|c:\\a:\\b:c||15|\\\\Srv\\c\\a\\b:c",
         "|read access|||9|\\\\Srv\\",
     };
     ASSERT_EQ(inventory.count(), 6);
