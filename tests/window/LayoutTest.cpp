@@ -68,6 +68,7 @@ TEST_F(WindowLayout, CaptionsFontsColumnsImagesMenuAndTabOrder)
     EXPECT_EQ(window.txtFiltro->font().pointSizeF(), 12.0);
     EXPECT_EQ(window.lst->font().pointSizeF(), 9.75);
     EXPECT_EQ(window.lst->parentWidget(), window.frameConn);
+    EXPECT_EQ(window.txtFiltro->parentWidget(), window.frameFiltro);
     EXPECT_EQ(window.findChild<PictureBox*>("pic"), window.pic);
 
     QStringList headers;
