@@ -189,6 +189,9 @@ void ListView::autoSizeColumn(int column)
     if (column < 0 || column >= m_model->columnCount({}))
         throw std::out_of_range("no such column");
     m_model->publish();
+    // Nothing to fit: a column sized to no entry would vanish, header and all.
+    if (m_model->rowCount() == 0)
+        return;
     if (!m_widestText || m_widestTextFont != font()) {
         m_widestText = std::make_unique<WidestText>(font());
         m_widestTextFont = font();

@@ -71,7 +71,7 @@ public:
     ImageList* smallIcons() const;
 
     // Fits a 0-based column to its widest entry over all rows (the header caption is not
-    // taken into account).
+    // taken into account). A list without rows keeps its widths.
     void autoSizeColumn(int column);
 
     // Brings the view up to date with the rows and repaints it.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QHash>
 #include <QString>
 
 #include <cstdint>
@@ -10,7 +11,8 @@
 // Finds, among many texts, the few that may be the widest when drawn in a font, without
 // measuring them all: a text's width is estimated from per-character advances (looked up in a
 // table, so the estimate costs one addition per character), and only the texts whose estimate
-// comes within the possible error of the largest one need an exact measurement.
+// comes within the possible error of the exact width of the text estimated widest need an exact
+// measurement. An estimate that runs high therefore costs measurements, never the real widest.
 class WidestText final {
 public:
     explicit WidestText(const QFont& font);
@@ -21,8 +23,10 @@ public:
 
 private:
     double estimate(const QString& text);
-    float measure(QChar c) const;
+    float advance(QChar c);
+    float advance(char32_t beyond16Bits);
 
     QFont m_font;
-    std::vector<float> m_advance; // by UTF-16 code unit; negative until measured
+    std::vector<float> m_advance;             // by UTF-16 code unit; negative until measured
+    QHash<char32_t, float> m_advanceBeyond16; // characters written as a surrogate pair
 };

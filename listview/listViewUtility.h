@@ -38,7 +38,8 @@ QString getTempDir();
 // Sorts by the clicked column, in the order opposite to the list's current one.
 void sortByColumn(ListView& list, const ColumnHeader& header);
 
-// Fits the given column, or every column when header is null, to its widest entry.
+// Fits the given column, or every column when header is null, to its widest entry; a list
+// without rows keeps its widths.
 void autoSizeColumns(ListView& list, const ColumnHeader* header);
 
 // The number of checked rows; 0 on any fault (a row count past 32,767 among them).

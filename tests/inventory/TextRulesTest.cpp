@@ -24,11 +24,13 @@ TEST(TextRules, ExtensionIsTakenFromTheLastComponentOnly)
 
 TEST(TextRules, OnlySpaceCharactersCountAsBlanks)
 {
-    EXPECT_EQ(trimBlanks(u"  fs01 "), u"fs01");
-    EXPECT_EQ(trimBlanks(u"\tfs01"), u"\tfs01");
-    EXPECT_TRUE(isBlank(u"   "));
-    EXPECT_TRUE(isBlank(u""));
-    EXPECT_FALSE(isBlank(u" \t "));
+    const char16_t* cases[][2] = {
+        {u"  fs01 ", u"fs01"}, {u"\tfs01", u"\tfs01"}, {u"   ", u""}, {u"", u""}, {u" \t ", u"\t"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(trimBlanks(c[0]), QStringView(c[1]));
+        EXPECT_EQ(isBlank(c[0]), QStringView(c[1]).isEmpty());
+    }
 }
 
 TEST(TextRules, LowerCasingMatchesQtAndLeavesSharedCopiesAlone)

@@ -1,9 +1,14 @@
 #include "FakeOpenFileSource.h"
 #include "clsNetFile.h"
 
+#include <QStringList>
+
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iterator>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -28,35 +33,74 @@ std::vector<OpenFileRecord> threeFiles()
 
 } // namespace
 
-TEST_F(clsNetFileTest, StartsEmptyAndAnswersEmptyValuesWithoutFailing)
+// Every per-index property and CloseFile, for indexes that name no entry: empty answers, or
+// an error for indexes below 1 while there are entries.
+TEST_F(clsNetFileTest, IndexesWithoutEntryAnswerEmptyOrFail)
 {
-    EXPECT_EQ(inventory.count(), 0);
-    EXPECT_EQ(inventory.message(), QString());
-    EXPECT_EQ(inventory.server(), QString());
-    for (std::int16_t index : {std::int16_t{0}, std::int16_t{1}, std::int16_t{-5}}) {
-        EXPECT_EQ(inventory.userName(index), QString());
-        EXPECT_EQ(inventory.fileNameFullPath(index), QString());
-        EXPECT_EQ(inventory.idFile(index), 0);
+    enum class State { fresh, emptyAnswer, blankServer, filled };
+    enum class Answer { empty, outOfRange, overflow };
+    const struct {
+        State state;
+        std::int16_t index;
+        Answer answer;
+    } cases[] = {
+        {State::fresh, 1, Answer::empty},          {State::fresh, 0, Answer::empty},
+        {State::fresh, -32768, Answer::empty},     {State::emptyAnswer, 1, Answer::empty},
+        {State::emptyAnswer, -5, Answer::empty},   {State::blankServer, 1, Answer::empty},
+        {State::blankServer, 0, Answer::empty},    {State::filled, 4, Answer::empty},
+        {State::filled, 32767, Answer::empty},     {State::filled, 0, Answer::outOfRange},
+        {State::filled, -1, Answer::outOfRange},   {State::filled, -32768, Answer::overflow},
+    };
+    const std::function<QString(std::int16_t)> properties[] = {
+        [&](std::int16_t i) { return inventory.userName(i); },
+        [&](std::int16_t i) { return inventory.filePermission(i); },
+        [&](std::int16_t i) { return inventory.fileName(i); },
+        [&](std::int16_t i) { return inventory.typeFile(i); },
+        [&](std::int16_t i) { return inventory.fileNameFullPath(i); },
+        [&](std::int16_t i) { return inventory.idFile(i) == 0 ? QString() : QString::number(inventory.idFile(i)); },
+        [&](std::int16_t i) { return inventory.CloseFile(i) ? QStringLiteral("closed") : QString(); },
+    };
+    for (const auto& c : cases) {
+        clsNetFile fresh{source};
+        std::swap(inventory, fresh);
+        if (c.state != State::fresh)
+            loadFrom("srv", "", c.state == State::emptyAnswer ? std::vector<OpenFileRecord>{} : threeFiles());
+        if (c.state == State::blankServer)
+            inventory.server("   ");
+        for (std::size_t p = 0; p < std::size(properties); ++p) {
+            SCOPED_TRACE(testing::Message() << "state " << int(c.state) << ", index " << c.index << ", property " << p);
+            switch (c.answer) {
+            case Answer::empty: EXPECT_EQ(properties[p](c.index), QString()); break;
+            case Answer::outOfRange: EXPECT_THROW(properties[p](c.index), std::out_of_range); break;
+            case Answer::overflow: EXPECT_THROW(properties[p](c.index), std::overflow_error); break;
+            }
+        }
     }
+    EXPECT_TRUE(source->closed.empty());
 }
 
 TEST_F(clsNetFileTest, LoadKeepsLowerCasedTextsInTheServersOrder)
 {
-    loadFrom("Srv", "", threeFiles());
-
-    ASSERT_EQ(inventory.count(), 3);
-    EXPECT_EQ(inventory.userName(1), "alice");
-    EXPECT_EQ(inventory.fileName(1), "d:\\docs\\a.txt");
-    EXPECT_EQ(inventory.typeFile(1), "txt");
-    EXPECT_EQ(inventory.filePermission(1), "read access");
-    EXPECT_EQ(inventory.idFile(1), 11);
-    EXPECT_EQ(inventory.userName(2), "bob");
-    EXPECT_EQ(inventory.typeFile(2), "pdf");
-    EXPECT_EQ(inventory.filePermission(2), "read write access");
-    EXPECT_EQ(inventory.typeFile(3), "");
-    EXPECT_EQ(inventory.filePermission(3), "read write create access");
-    EXPECT_EQ(inventory.userName(4), QString());
-    EXPECT_EQ(inventory.message(), " 3 open connections on 'Srv'");
+    std::vector<OpenFileRecord> records = threeFiles();
+    records.insert(records.end(), {record(14, "u", "share\\x.txt"), record(15, "u", "c:\\a:\\b:c"),
+                                   OpenFileRecord{9, 1, 0, std::nullopt, std::nullopt}});
+    loadFrom("Srv", "", records);
+    const char* expected[] = { // user, permission words, path, type, id, full path
+        "alice|read access|d:\\docs\\a.txt|txt|11|\\\\Srv\\d\\docs\\a.txt",
+        "bob|read write access|c:\\share\\report.pdf|pdf|12|\\\\Srv\\c\\share\\report.pdf",
+        "joanna|read write create access|c:\\a.b\\file||13|\\\\Srv\\c\\a.b\\file",
+        "u|read access|share\\x.txt|txt|14|\\\\Srv\\share\\x.txt",
+        "u|read access|c:\\a:\\b:c||15|\\\\Srv\\c\\a\\b:c",
+        "|read access|||9|\\\\Srv\\",
+    };
+    ASSERT_EQ(inventory.count(), 6);
+    for (std::int16_t i = 1; i <= 6; ++i) {
+        const QStringList fields = {inventory.userName(i),        inventory.filePermission(i),
+                                    inventory.fileName(i),        inventory.typeFile(i),
+                                    QString::number(inventory.idFile(i)), inventory.fileNameFullPath(i)};
+        EXPECT_EQ(fields.join(u'|').toStdString(), expected[i - 1]);
+    }
+    EXPECT_EQ(inventory.message(), " 6 open connections on 'Srv'");
     EXPECT_EQ(source->enumerated, std::vector<QString>{"\\\\Srv"});
 }
 
@@ -105,20 +149,6 @@ TEST_F(clsNetFileTest, FilterSearchesUserAndPathCaseInsensitivelyWithoutTrimming
     }
 }
 
-TEST_F(clsNetFileTest, EmptyAnswerAndAbsentTextsGiveEmptyValues)
-{
-    loadFrom("srv", "x", {});
-    EXPECT_EQ(inventory.count(), 0);
-    EXPECT_EQ(inventory.message(), " 0 open connections on 'srv' - Filtered elements: 0");
-
-    loadFrom("srv", "", {OpenFileRecord{9, 1, 0, std::nullopt, std::nullopt}});
-    ASSERT_EQ(inventory.count(), 1);
-    EXPECT_EQ(inventory.userName(1), QString());
-    EXPECT_EQ(inventory.fileName(1), QString());
-    EXPECT_EQ(inventory.idFile(1), 9);
-    EXPECT_EQ(inventory.userName(2), QString());
-}
-
 TEST_F(clsNetFileTest, FailedEnumerationKeepsEntriesAndEmptiesMessage)
 {
     loadFrom("srv", "", threeFiles());
@@ -143,28 +173,6 @@ TEST_F(clsNetFileTest, ServerNameIsStoredAndPassedAsTyped)
     EXPECT_EQ(inventory.count(), 3);
     inventory.server("   ");
     EXPECT_EQ(inventory.count(), 0);
-    EXPECT_EQ(inventory.userName(1), QString());
-}
-
-TEST_F(clsNetFileTest, IndexesBelowOneFailOnAFilledInventory)
-{
-    loadFrom("srv", "", threeFiles());
-    EXPECT_THROW(inventory.userName(0), std::out_of_range);
-    EXPECT_THROW(inventory.idFile(-1), std::out_of_range);
-    EXPECT_THROW(inventory.fileNameFullPath(0), std::out_of_range);
-    EXPECT_THROW(inventory.CloseFile(0), std::out_of_range);
-    EXPECT_THROW(inventory.typeFile(-32768), std::overflow_error);
-    EXPECT_EQ(inventory.idFile(4), 0);
-    EXPECT_TRUE(source->closed.empty());
-}
-
-TEST_F(clsNetFileTest, FullPathTurnsEveryDriveMarkerIntoAComponent)
-{
-    loadFrom("srv", "", {record(1, "u", "d:\\shares\\docs\\a.txt"), record(2, "u", "share\\x.txt"),
-                         record(3, "u", "c:\\a:\\b")});
-    EXPECT_EQ(inventory.fileNameFullPath(1), "\\\\srv\\d\\shares\\docs\\a.txt");
-    EXPECT_EQ(inventory.fileNameFullPath(2), "\\\\srv\\share\\x.txt");
-    EXPECT_EQ(inventory.fileNameFullPath(3), "\\\\srv\\c\\a\\b");
 }
 
 TEST_F(clsNetFileTest, MoreThan32767KeptEntriesOverflow)

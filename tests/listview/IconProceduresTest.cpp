@@ -109,51 +109,58 @@ TEST_F(IconProcedures, OneImagePerExtensionWhateverItsCase)
     EXPECT_EQ(images.listImages().item(2).picture.pixelColor(8, 8), services->iconColor);
 }
 
-TEST_F(IconProcedures, NamesWithoutExtensionGetTheBuiltInImageWithoutFileOrQuery)
+// Rows that get no image of their own type: names without extension get the built-in one
+// without any ghost file or query; unsafe extensions and failing steps leave the row without
+// an image and nothing registered.
+TEST_F(IconProcedures, RowsWithoutAnImageOfTheirOwnType)
 {
-    for (const char* name : {"d:\\data\\readme", "   ", "d:\\x\\a./sub/name", "d:\\dir.v2\\makefile", "old.NOEXT"})
-        EXPECT_EQ(iconOf(QString::fromUtf8(name)), 1) << name;
-    EXPECT_TRUE(services->createdPaths.isEmpty());
-    EXPECT_TRUE(services->iconQueries.isEmpty());
-}
-
-TEST_F(IconProcedures, UnsafeExtensionsMakeNoFileAndNoImage)
-{
-    for (const QString& name : {QStringLiteral("a.p\001df"), QStringLiteral("a.pd\nf"), QStringLiteral("a.fdp\u202Etxt"),
-                                QStringLiteral("a.") + QString(300, u'x')})
-        EXPECT_EQ(iconOf(name), 0);
-    for (const char* extension : {"", ".", "..", "/sub/name", "sub\\name", "txt:stream"})
-        EXPECT_EQ(createGhostFile(QString::fromUtf8(extension)), QString()) << extension;
-
-    EXPECT_TRUE(services->createdPaths.isEmpty());
-    EXPECT_TRUE(services->iconQueries.isEmpty());
-    EXPECT_EQ(images.listImages().count(), 1);
-}
-
-TEST_F(IconProcedures, FailuresLeaveTheRowWithoutIconAndNothingRegistered)
-{
-    services->creationSucceeds = false;
-    EXPECT_EQ(iconOf(QStringLiteral("a.pdf")), 0);
-    services->creationSucceeds = true; // the next row of the type tries again
+    enum class Fault { none, creationFails, noSurface, noServices };
+    const struct {
+        QString name;
+        Fault fault;
+        std::int32_t icon;
+        bool ghostFileMade;
+    } cases[] = {
+        {"d:\\data\\readme", Fault::none, 1, false},
+        {"   ", Fault::none, 1, false},
+        {"d:\\x\\a./sub/name", Fault::none, 1, false},
+        {"d:\\dir.v2\\makefile", Fault::none, 1, false},
+        {"old.NOEXT", Fault::none, 1, false},
+        {"a.p\001df", Fault::none, 0, false},
+        {"a.pd\nf", Fault::none, 0, false},
+        {QStringLiteral("a.fdp\u202Etxt"), Fault::none, 0, false},
+        {"a." + QString(300, u'x'), Fault::none, 0, false},
+        {"a.pdf", Fault::creationFails, 0, true},
+        {"c.txt", Fault::noSurface, 0, true},
+        {"d.doc", Fault::noServices, 0, false},
+    };
+    for (const auto& c : cases) {
+        services->createdPaths.clear();
+        services->creationSucceeds = c.fault != Fault::creationFails;
+        pic->setObjectName(c.fault == Fault::noSurface ? "picture" : "pic");
+        installIconServices(c.fault == Fault::noServices ? nullptr : services);
+        EXPECT_EQ(iconOf(c.name), c.icon) << c.name.toStdString();
+        EXPECT_EQ(services->createdPaths.isEmpty(), !c.ghostFileMade) << c.name.toStdString();
+        EXPECT_TRUE(services->iconQueries.isEmpty()) << c.name.toStdString();
+        EXPECT_EQ(images.listImages().count(), 1) << c.name.toStdString();
+    }
+    // A failure is not remembered: the next row of the type tries again.
+    installIconServices(services);
     EXPECT_EQ(iconOf(QStringLiteral("b.pdf")), 2);
-
-    pic->setObjectName(QStringLiteral("picture"));
-    EXPECT_EQ(iconOf(QStringLiteral("c.txt")), 0);
-    installIconServices(nullptr);
-    EXPECT_EQ(iconOf(QStringLiteral("d.doc")), 0);
-    EXPECT_EQ(images.listImages().count(), 2);
 }
 
-TEST_F(IconProcedures, GhostPathDropsOneTrailingSeparator)
+TEST_F(IconProcedures, GhostFileIsMadeOnlyDirectlyInTheTemporaryDirectory)
 {
-    const char* cases[][2] = {
-        {"C:\\Temp\\", "C:\\Temp/ghost.pdf"}, {"C:\\Temp", "C:\\Temp/ghost.pdf"},
-        {"/var/tmp//", "/var/tmp//ghost.pdf"}, {"  /var/tmp/ ", "/var/tmp/ghost.pdf"},
-        {"", ""}, // never the file-system root
+    const char* cases[][3] = {
+        {"C:\\Temp\\", "pdf", "C:\\Temp/ghost.pdf"}, {"C:\\Temp", "pdf", "C:\\Temp/ghost.pdf"},
+        {"/var/tmp//", "pdf", "/var/tmp//ghost.pdf"}, {"  /var/tmp/ ", "pdf", "/var/tmp/ghost.pdf"},
+        {"", "pdf", ""}, // never the file-system root
+        {"/tmp", "", ""}, {"/tmp", ".", ""}, {"/tmp", "..", ""}, {"/tmp", "/sub/name", ""},
+        {"/tmp", "sub\\name", ""}, {"/tmp", "txt:stream", ""},
     };
     for (const auto& c : cases) {
         services->reportedTempPath = QString::fromUtf8(c[0]);
-        EXPECT_EQ(createGhostFile(QStringLiteral("pdf")), QString::fromUtf8(c[1])) << c[0];
+        EXPECT_EQ(createGhostFile(QString::fromUtf8(c[1])), QString::fromUtf8(c[2])) << c[0] << ' ' << c[1];
     }
 }
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 class ListProcedures : public ::testing::Test {
@@ -54,14 +56,19 @@ TEST_F(ListProcedures, SortOrderAlternatesOnEveryClickAcrossHeaders)
     }
 }
 
-TEST_F(ListProcedures, ColumnsFitTheirWidestEntryNotTheirCaption)
+TEST_F(ListProcedures, ColumnsFitTheirWidestEntryNotTheirCaptionAndNoRowsKeepTheWidths)
 {
     const QString caption = QStringLiteral("A caption far wider than anything below it");
     const QString path = QStringLiteral("d:\\a very long folder name\\and a long file name.txt");
-    list.setColumns({caption, "P", "T", "F"}, {6000, 3000, 300, 300});
+    list.setColumns({caption, "P", "T", "F"}, {6000, 3000, 900, 900});
+    const auto widths = [this] {
+        return std::vector<int>{list.columnWidth(0), list.columnWidth(1), list.columnWidth(2), list.columnWidth(3)};
+    };
+    autoSizeColumns(list, nullptr); // nothing to fit yet
+    EXPECT_EQ(widths(), (std::vector<int>{400, 200, 60, 60}));
+
     ListItem row = list.listItems().add(QStringLiteral("key1"), QStringLiteral("ab"));
     row.setSubItem(3, path);
-
     const std::vector<ColumnHeader> headers = list.columnHeaders();
     autoSizeColumns(list, &headers.at(3)); // one header sizes only its column
     const QFontMetrics metrics(list.font());
@@ -72,6 +79,12 @@ TEST_F(ListProcedures, ColumnsFitTheirWidestEntryNotTheirCaption)
     EXPECT_LT(list.columnWidth(0), metrics.horizontalAdvance(caption));
     EXPECT_GE(list.columnWidth(0), metrics.horizontalAdvance(QStringLiteral("ab")));
     EXPECT_LT(list.columnWidth(1), 200);
+
+    // A listing whose entries all have a blank user adds no row: the header stays as it was.
+    const std::vector<int> fitted = widths();
+    list.listItems().clear();
+    autoSizeColumns(list, nullptr);
+    EXPECT_EQ(widths(), fitted);
 }
 
 TEST_F(ListProcedures, CheckStatesUpToTheSixteenBitRowLimit)

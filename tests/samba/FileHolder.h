@@ -22,7 +22,7 @@ public:
     // handle's number (0, 1, 2, ... in opening order); std::runtime_error when it fails.
     std::size_t open(const std::string& url, Access access);
 
-    std::size_t size() const;
+    std::size_t size() const { return m_handles.size(); }
 
     // True while the server still honours the handle (asks the server, not a cache);
     // std::out_of_range for a number never answered by open.
@@ -30,9 +30,10 @@ public:
 
 private:
     struct Context;
-    struct Handle;
-
-    Context& contextWithRoom();
+    struct Handle {
+        Context* owner;
+        void* file;
+    };
 
     std::string m_user;
     std::string m_password;

@@ -2,30 +2,28 @@
 // check, sort, close, and see on the server that exactly the checked files were closed.
 #include "DesktopIconServices.h"
 #include "NetApiOpenFileSource.h"
-#include "TestServer.h"
+#include "SambaTest.h"
 #include "WindowDriver.h"
 
 #include <gtest/gtest.h>
 
-TEST(WindowAgainstTheServer, ClosesExactlyTheTwoCheckedFilesAfterFilteringAndSorting)
-{
-    QString skipReason;
-    const std::optional<TestServer> server = startedTestServer(skipReason);
-    if (!server)
-        GTEST_SKIP() << skipReason.toStdString();
-    useCredentials(server->adminUser, server->adminPassword);
+class WindowAgainstTheServer : public SambaTest {
+protected:
+    WindowAgainstTheServer() : SambaTest("ADMIN") {}
+};
 
-    HeldFiles alice(*server, server->aliceUser, server->alicePassword, FileHolder::Access::readWrite,
-                    {"report.PDF", "Docs/Notes.txt", "Docs/budget.xlsx"});
-    HeldFiles bob(*server, server->bobUser, server->bobPassword, FileHolder::Access::readOnly,
-                  {"README", "Archive.d/backup.tar.gz"});
+TEST_F(WindowAgainstTheServer, ClosesExactlyTheTwoCheckedFilesAfterFilteringAndSorting)
+{
+    const QString address = env("ADDRESS");
+    FileHolder& alice = hold("ALICE", FileHolder::Access::readWrite, {"report.PDF", "Docs/Notes.txt", "Docs/budget.xlsx"});
+    FileHolder& bob = hold("BOB", FileHolder::Access::readOnly, {"README", "Archive.d/backup.tar.gz"});
 
     WindowDriver driver([] { return std::make_shared<NetApiOpenFileSource>(); },
                         std::make_shared<DesktopIconServices>());
     frmMain& window = driver.window;
-    driver.typeServer(server->address);
+    driver.typeServer(address);
     ASSERT_EQ(window.lst->listItems().count(), 5) << window.frameConn->title().toStdString();
-    EXPECT_EQ(window.frameConn->title(), QString(" 5 open connections on '%1'").arg(server->address));
+    EXPECT_EQ(window.frameConn->title(), QString(" 5 open connections on '%1'").arg(address));
     for (std::int32_t p = 1; p <= 5; ++p)
         EXPECT_GE(window.lst->listItems().item(p).smallIcon(), 1) << p;
 
@@ -49,12 +47,12 @@ TEST(WindowAgainstTheServer, ClosesExactlyTheTwoCheckedFilesAfterFilteringAndSor
     }));
 
     // Samba hands a close to the process serving that client; it takes a moment.
-    EXPECT_TRUE(waitUntil([&] { return !alice.works(1) && !alice.works(2); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !alice.works(1) && !alice.works(2); }, 10000));
     EXPECT_TRUE(alice.works(0));
     EXPECT_TRUE(bob.works(0));
     EXPECT_TRUE(bob.works(1));
 
     driver.typeFilter("");
     EXPECT_EQ(window.lst->listItems().count(), 3);
-    EXPECT_EQ(window.frameConn->title(), QString(" 3 open connections on '%1'").arg(server->address));
+    EXPECT_EQ(window.frameConn->title(), QString(" 3 open connections on '%1'").arg(address));
 }
