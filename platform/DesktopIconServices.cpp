@@ -1,9 +1,11 @@
 #include "DesktopIconServices.h"
 
-#include <QDir>
+#include "PrivateDirectory.h"
+
 #include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMimeDatabase>
 #include <QMimeType>
@@ -40,7 +42,7 @@ QIcon themeIconFor(const QString& path)
 
 QString DesktopIconServices::tempPath()
 {
-    return QDir::tempPath();
+    return privateTempDir();
 }
 
 bool DesktopIconServices::createOrOpen(const QString& path)
@@ -63,5 +65,5 @@ QPixmap DesktopIconServices::smallIconOf(const QString& path)
     QIcon icon = themeIconFor(path);
     if (icon.isNull())
         icon = QFileIconProvider().icon(QFileInfo(path));
-    return icon.pixmap(QSize(smallIconSize, smallIconSize), 1.0);
+    return icon.pixmap(QSize(smallIconSize, smallIconSize), qGuiApp->devicePixelRatio());
 }

@@ -113,7 +113,10 @@ void frmMain::buildLayout()
 
     frameConn = new QGroupBox(QStringLiteral("Connections..."), this);
     place(frameConn, windowLayout.frameConn);
-    imgList.listImages().add(QStringLiteral("noExt"), QImage(QStringLiteral(":/tarnwick/noExt.png")));
+    // The 32 x 32 picture, held at 16 x 16 for the window's screen: sharp at twice the scale.
+    QImage noExt(QStringLiteral(":/tarnwick/noExt.png"));
+    noExt.setDevicePixelRatio(devicePixelRatioF());
+    imgList.listImages().add(QStringLiteral("noExt"), noExt);
     lst = new ListView(frameConn);
     lst->setObjectName(QStringLiteral("lst"));
     place(lst, windowLayout.lst);
