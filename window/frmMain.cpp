@@ -68,6 +68,14 @@ QFont listFont()
     return font;
 }
 
+QString captionWithoutColon(const QGroupBox* frame)
+{
+    QString caption = frame->title();
+    if (caption.endsWith(u':'))
+        caption.chop(1);
+    return caption;
+}
+
 std::int16_t keyCodeOf(const QKeyEvent& event)
 {
     const int key = event.key();
@@ -151,6 +159,12 @@ void frmMain::buildLayout()
         const auto index = static_cast<std::int16_t>(i);
         connect(utilitymenu[i], &QAction::triggered, this, [this, index] { runHandler([=, this] { utilitymenu_Click(index); }); });
     }
+
+    // What a screen reader announces: the boxes by their frames' captions.
+    lst->setAccessibleName(QStringLiteral("Open files"));
+    txtPc->setAccessibleName(captionWithoutColon(frameNomePc));
+    txtFiltro->setAccessibleName(captionWithoutColon(frameFiltro));
+    utility->setAccessibleName(QStringLiteral("Utility"));
 
     setTabOrder(txtPc, txtFiltro);
     setTabOrder(txtFiltro, lst);
