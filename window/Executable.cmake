@@ -7,13 +7,15 @@ tarnwick_warnings(tarnwick_startup)
 
 add_executable(tarnwick WIN32 main.cpp)
 target_link_libraries(tarnwick PRIVATE tarnwick::startup tarnwick::desktop)
+target_compile_definitions(tarnwick PRIVATE TARNWICK_VERSION="${PROJECT_VERSION}")
 tarnwick_warnings(tarnwick)
 if(WIN32)
+  # The version record's texts write major.minor with two digits for the minor: 1.00.
+  string(REGEX REPLACE "^([0-9])$" "0\\1" version_minor_text ${PROJECT_VERSION_MINOR})
+  set(TARNWICK_VERSION_TEXT "${PROJECT_VERSION_MAJOR}.${version_minor_text}")
   configure_file(art/tarnwick.rc.in ${CMAKE_CURRENT_BINARY_DIR}/tarnwick.rc @ONLY)
   target_sources(tarnwick PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/tarnwick.rc)
 endif()
 
 include(GNUInstallDirs)
 install(TARGETS tarnwick)
-install(FILES art/tarnwick.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES art/tarnwick.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
