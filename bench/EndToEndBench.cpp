@@ -6,6 +6,7 @@
 // The server comes from the environment that tests/samba/test-server writes to server.env;
 // the administrator's credentials reach libnetapi as USER and PASSWD_FILE.
 
+#include "AnswerWait.h"
 #include "FileHolder.h"
 #include "NetApiOpenFileSource.h"
 #include "SyntheticInventory.h"
@@ -125,7 +126,7 @@ void BM_refreshAgainstNetFileEnum(benchmark::State& state)
     window.txtFiltro->setFocus();
     const auto refresh = [&] {
         QTest::keyClick(window.txtFiltro, Qt::Key_End);
-        QApplication::processEvents();
+        waitForAnswers(window);
     };
     refresh();  // logs in and draws every extension's icon once
     if (!window.frameConn->title().startsWith(QStringLiteral(" %1 open connections").arg(heldFiles))) {

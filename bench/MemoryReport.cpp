@@ -2,6 +2,7 @@
 // heap growth per entry of the inventory and per row of the window (mallinfo2 deltas) and the
 // peak resident size of the process (getrusage).
 
+#include "AnswerWait.h"
 #include "DesktopServices.h"
 #include "SyntheticInventory.h"
 #include "clsNetFile.h"
@@ -51,7 +52,7 @@ int main(int argc, char** argv)
     window->txtPc->setText(QStringLiteral("bench"));
     window->txtFiltro->setFocus();
     QTest::keyClick(window->txtFiltro, Qt::Key_End);
-    QApplication::processEvents();
+    waitForAnswers(*window);
     const double windowBytes = heapBytes() - beforeWindow;
 
     rusage usage{};

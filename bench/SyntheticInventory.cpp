@@ -79,7 +79,16 @@ SyntheticOpenFileSource::SyntheticOpenFileSource(std::int32_t count) : m_records
 
 OpenFileList SyntheticOpenFileSource::enumerate(const QString& /*server*/)
 {
+    std::unique_lock lock(m_mutex);
+    m_released.wait(lock, [this] { return !m_held; });
     return OpenFileList{0, m_records};
+}
+
+void SyntheticOpenFileSource::setHeld(bool held)
+{
+    const std::lock_guard lock(m_mutex);
+    m_held = held;
+    m_released.notify_all();
 }
 
 std::uint32_t SyntheticOpenFileSource::close(const QString& /*server*/, std::uint32_t /*id*/)

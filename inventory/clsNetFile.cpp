@@ -145,39 +145,59 @@ QString clsNetFile::serverPath() const
 
 void clsNetFile::load(const QString& filter)
 {
-    m_statusMessage.clear();
-    OpenFileList list = m_source->enumerate(serverPath());
-    if (list.status != 0)
-        return;
+    if (takeAnswer(m_source->enumerate(serverPath())))
+        rebuild(filter);
+}
 
-    clearCache();
-    m_cache.reserve(list.records.size());
-    const bool keepAll = isBlank(filter);
-    const QString needle = filter.toLower();
+bool clsNetFile::takeAnswer(OpenFileList list)
+{
+    m_statusMessage.clear();
+    if (list.status != 0)
+        return false;
+
+    m_answer.clear();
+    m_answer.reserve(list.records.size());
     // A server reports few distinct users and extensions for many files: lower each once.
     LoweredTextPool userNames;
     LoweredTextPool extensions;
     for (OpenFileRecord& record : list.records) {
-        FileEntry entry;
+        FileEntry& entry = m_answer.emplace_back();
         if (record.userName)
             entry.userName = userNames.lowered(*record.userName);
         if (record.pathName) {
             entry.fileName = std::move(*record.pathName);
             lowerInPlace(entry.fileName);
         }
-        const bool matches = keepAll || entry.userName.contains(needle) || entry.fileName.contains(needle);
-        if (!matches)
-            continue;
         entry.filePermission = permissionText(record.permissions);
         entry.idFile = static_cast<std::int32_t>(record.id);
         entry.typeFile = extensions.lowered(extensionView(entry.fileName));
+    }
+    m_answeredServer = m_serverName;
+    return true;
+}
+
+const std::optional<QString>& clsNetFile::answeredServer() const
+{
+    return m_answeredServer;
+}
+
+void clsNetFile::rebuild(const QString& filter)
+{
+    clearCache();
+    const bool keepAll = isBlank(filter);
+    if (keepAll)
+        m_cache.reserve(m_answer.size());
+    const QString needle = filter.toLower();
+    for (const FileEntry& entry : m_answer) {
+        if (!keepAll && !entry.userName.contains(needle) && !entry.fileName.contains(needle))
+            continue;
         if (m_cacheEmpty)
-            m_cache.front() = std::move(entry);
+            m_cache.front() = entry;
         else
-            m_cache.push_back(std::move(entry));
+            m_cache.push_back(entry);
         m_cacheEmpty = false;
     }
-    buildMessage(filter, list.records.size());
+    buildMessage(filter, m_answer.size());
 }
 
 void clsNetFile::buildMessage(const QString& filter, std::size_t entriesRead)

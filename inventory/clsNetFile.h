@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The open-file inventory of one server: enumerates its open files through an open-file
@@ -44,15 +45,26 @@ public:
     // The entry stays in the inventory until the next load.
     bool CloseFile(std::int16_t index);
 
-    // Enumerates the server's open files and rebuilds the cache from those whose user name or
-    // path contains the filter (case-insensitively); a blank filter keeps them all. A failed
-    // enumeration leaves the entries as they were and the message empty.
+    // Enumerates the server's open files, then rebuilds (below). A failed enumeration leaves
+    // the entries as they were and the message empty.
     void load(const QString& filter);
+
+    // Takes an enumeration of the server now named as the last answer, every record's texts
+    // derived, and answers true. A failed one leaves the entries and the last answer as they
+    // were, empties the message and answers false.
+    bool takeAnswer(OpenFileList list);
+    // The server named when the last answer was taken, as it was named; none before the first.
+    const std::optional<QString>& answeredServer() const;
+    // Rebuilds the cache from the last answer's entries whose user name or path contains the
+    // filter (case-insensitively; a blank filter keeps them all) and composes the message.
+    void rebuild(const QString& filter);
+
+    // The server as the open-file source takes it: "\\" + server, exactly as stored.
+    QString serverPath() const;
 
 private:
     bool entryExists(std::int16_t index) const;
     const FileEntry& entryAt(std::int16_t index) const;
-    QString serverPath() const;
     void buildMessage(const QString& filter, std::size_t entriesRead);
 
     std::vector<FileEntry> m_cache;  // at least one element; element 0 is blank while empty
@@ -60,4 +72,6 @@ private:
     bool m_cacheEmpty = true;
     QString m_statusMessage;
     std::shared_ptr<OpenFileSource> m_source;
+    std::vector<FileEntry> m_answer;  // every record of the last successful enumeration
+    std::optional<QString> m_answeredServer;
 };

@@ -5,6 +5,7 @@
 
 #include "ListView.h"
 #include "PictureBox.h"
+#include "ServerWorker.h"
 #include "Twips.h"
 #include "clsNetFile.h"
 #include "frmMainLayout.h"
@@ -110,6 +111,19 @@ frmMain::~frmMain()
 {
     lst->setIcons(nullptr);
     lst->setSmallIcons(nullptr);
+}
+
+// The inventory and the worker share the one open-file source; the worker's answers reach
+// the window's handlers as events of the window's thread.
+void frmMain::createInventory()
+{
+    const std::shared_ptr<OpenFileSource> source = m_sourceFactory();
+    m_inventory = std::make_unique<clsNetFile>(source);
+    m_worker = std::make_unique<ServerWorker>(source);
+    connect(m_worker.get(), &ServerWorker::listed, this, [this](const QString& server, const OpenFileList& answer) {
+        runHandler([&, this] { worker_Listed(server, answer); });
+    });
+    connect(m_worker.get(), &ServerWorker::closed, this, [this] { runHandler([this] { worker_Closed(); }); });
 }
 
 void frmMain::buildLayout()

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+class CheckedFiles;
 class ColumnHeader;
 class ListView;
 class OpenFileSource;
@@ -17,10 +18,17 @@ class QAction;
 class QGroupBox;
 class QLineEdit;
 class QMenu;
+class ServerWorker;
 class clsNetFile;
+struct OpenFileList;
 
 // The only window: the server box, the filter box, the list of open files and its pop-up
 // menu. Controls carry the names under which the window's procedures reach them.
+//
+// The window never waits on the server: listings and closes run on a worker thread
+// (ServerWorker) and come back as events of their own; the window's thread alone changes the
+// inventory and the rows, always together. While the worker has a request of the window,
+// the list shows the busy cursor.
 class frmMain final : public QWidget {
     Q_OBJECT
 public:
@@ -61,11 +69,20 @@ private:
     void utilitymenu_Click(std::int16_t index);
     void lst_ColumnClick(const ColumnHeader& header);
     void lst_DblClick();
+    void worker_Listed(const QString& server, const OpenFileList& answer);
+    void worker_Closed();
 
     // Procedures.
     clsNetFile& inventory();
+    ServerWorker& worker();
+    void createInventory();
     void refreshConnections();
+    void askForListing();
+    void startListing();
+    void showAnswer(const OpenFileList& answer);
+    void showInventory(const CheckedFiles& checkAgain);
     void fillList();
+    void showWhetherBusy();
     void enableUtilityMenu();
     void closeCheckedFiles();
 
@@ -74,8 +91,16 @@ private:
 
     SourceFactory m_sourceFactory;
     std::unique_ptr<clsNetFile> m_inventory;
+    std::unique_ptr<ServerWorker> m_worker;
     bool listReady = false;
     // True while the rows come from a successful enumeration of the server the inventory
     // names now: only then may their identifiers be sent to that server.
     bool m_rowsMatchServer = false;
+    // At most one listing with the worker and one waiting; the filter of the latest request
+    // applies to whatever answer comes.
+    bool m_listingInFlight = false;
+    bool m_listingWaiting = false;
+    QString m_listingFilter;
+    // While closes run, no answer is applied and no menu offered.
+    bool m_closing = false;
 };

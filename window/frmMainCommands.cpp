@@ -4,6 +4,7 @@
 #include "frmMain.h"
 
 #include "ListView.h"
+#include "ServerWorker.h"
 #include "clsNetFile.h"
 #include "listViewUtility.h"
 
@@ -46,7 +47,7 @@ void frmMain::lst_MouseDown(std::int16_t button, std::int16_t /*shift*/, float /
 {
     if (button != rightButton)
         return;
-    if (lst->listItems().count() == 0)
+    if (lst->listItems().count() == 0 || m_closing)
         return;
     enableUtilityMenu();
     utility->exec(QCursor::pos());
@@ -78,21 +79,32 @@ void frmMain::utilitymenu_Click(std::int16_t index)
     }
 }
 
-// Closes the files of the checked rows in display order, then lists the server again. The
-// loop lets no window event run, so rows and inventory stay as they are until it ends.
+// Closes the files of the checked rows on the worker, in display order, then lists the server
+// again. Answers may have rebuilt the rows while the question was open: the identifiers are
+// those of the rows checked at Yes, and only while the rows are still the named server's.
 void frmMain::closeCheckedFiles()
 {
     if (!userConfirmsClose(this))
         return;
+    if (!m_rowsMatchServer || m_closing)
+        return;
     const std::int32_t rows = lst->listItems().count();
     if (!std::in_range<std::int16_t>(rows))
         throw std::overflow_error("more rows than a 16-bit position can address");
+    std::vector<std::uint32_t> ids;
     for (std::int32_t position = 1; position <= rows; ++position) {
         const ListItem row = lst->listItems().item(position);
-        if (!row.checked())
-            continue;
-        inventory().CloseFile(entryIndexOfKey(row.key()));
+        if (row.checked())
+            ids.push_back(static_cast<std::uint32_t>(inventory().idFile(entryIndexOfKey(row.key()))));
     }
+    m_closing = true;
+    worker().close(inventory().serverPath(), std::move(ids));
+    showWhetherBusy();
+}
+
+void frmMain::worker_Closed()
+{
+    m_closing = false;
     refreshConnections();
 }
 

@@ -1,8 +1,11 @@
-// The refresh flow: from the user's two inputs to the inventory, the rows and the status line.
+// The refresh flow: from the user's two inputs to the inventory, the rows and the status line,
+// at once from the last answer and again when the server's fresh answer comes.
 
 #include "frmMain.h"
 
+#include "CheckedFiles.h"
 #include "ListView.h"
+#include "ServerWorker.h"
 #include "TextRules.h"
 #include "clsNetFile.h"
 #include "listViewUtility.h"
@@ -57,19 +60,82 @@ void frmMain::txtFiltro_KeyUp(std::int16_t /*keyCode*/, std::int16_t /*shift*/)
 clsNetFile& frmMain::inventory()
 {
     if (!m_inventory)
-        m_inventory = std::make_unique<clsNetFile>(m_sourceFactory());
+        createInventory();
     return *m_inventory;
 }
 
+ServerWorker& frmMain::worker()
+{
+    if (!m_worker)
+        createInventory();
+    return *m_worker;
+}
+
+// Shows at once what the last answer of the server named now holds for the filter, and asks
+// the server again; the fresh answer replaces these rows when it comes. The request goes first,
+// so the worker is busy while the rows are rebuilt. Rows of another server stay until its
+// answer comes, offering no close; the check marks go, as after every rebuild the user causes.
 void frmMain::refreshConnections()
 {
     inventory().server(txtPc->text());
-    m_rowsMatchServer = false;
-    inventory().load(txtFiltro->text());
-    // Only a successful enumeration composes a message; after a failed one the rows still
-    // describe whatever server was listed before.
-    m_rowsMatchServer = !inventory().message().isEmpty();
+    m_listingFilter = txtFiltro->text();
+    askForListing();
+    m_rowsMatchServer = inventory().answeredServer() == inventory().server();
+    if (m_rowsMatchServer) {
+        inventory().rebuild(m_listingFilter);
+        showInventory({});
+    } else {
+        fillList(); // a blank name has emptied the inventory
+    }
+}
+
+// A request while the worker is busy waits, replacing one that waits already: typing a word
+// during a slow listing costs two listings, not one per key.
+void frmMain::askForListing()
+{
+    if (m_listingInFlight || m_closing)
+        m_listingWaiting = true;
+    else
+        startListing();
+}
+
+void frmMain::startListing()
+{
+    m_listingWaiting = false;
+    m_listingInFlight = true;
+    worker().list(inventory().serverPath());
+    showWhetherBusy();
+}
+
+// An answer counts only for the server named now and never while closes run: it would
+// otherwise show rows, and offer identifiers to close, of another server than the one named.
+void frmMain::worker_Listed(const QString& server, const OpenFileList& answer)
+{
+    m_listingInFlight = false;
+    const bool current = !m_closing && server == inventory().serverPath();
+    if (m_listingWaiting && !m_closing)
+        startListing();
+    showWhetherBusy();
+    if (current)
+        showAnswer(answer);
+}
+
+// The user did not ask for this rebuild: rows of files still listed keep their check marks.
+void frmMain::showAnswer(const OpenFileList& answer)
+{
+    const CheckedFiles checked = m_rowsMatchServer ? CheckedFiles(*lst, inventory()) : CheckedFiles();
+    m_rowsMatchServer = inventory().takeAnswer(answer);
+    if (m_rowsMatchServer)
+        inventory().rebuild(m_listingFilter);
+    showInventory(checked);
+}
+
+// The rows follow every change of the inventory at once, so that a row's key always names the
+// entry whose texts it shows.
+void frmMain::showInventory(const CheckedFiles& checkAgain)
+{
     fillList();
+    checkAgain.checkAgain(*lst, inventory());
     frameConn->setTitle(inventory().message());
 }
 
@@ -101,6 +167,14 @@ void frmMain::fillList()
         // A fault ends the fill where it happened; the rows added so far stay.
     }
     listReady = true;
+}
+
+void frmMain::showWhetherBusy()
+{
+    if (m_listingInFlight || m_closing)
+        lst->setCursor(Qt::BusyCursor);
+    else
+        lst->unsetCursor();
 }
 
 // Every Qt event that reaches a handler of the window comes through here. An error that

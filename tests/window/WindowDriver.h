@@ -36,7 +36,9 @@ private:
 };
 
 // The real window, driven by real key and mouse events: by default over a fake open-file
-// source and icon services that answer at once.
+// source and icon services that answer at once. The window asks the server on a worker
+// thread and shows the busy cursor on the list until the answers are in: typeServer and
+// typeFilter wait for that, the enter... and press... steps do not.
 class WindowDriver {
 public:
     std::shared_ptr<FakeOpenFileSource> source = std::make_shared<FakeOpenFileSource>();
@@ -54,10 +56,19 @@ public:
         window.txtPc->setFocus();
     }
 
-    void typeServer(const QString& name)
+    // A call still held would keep the worker, and so the window's end, waiting.
+    ~WindowDriver() { source->releaseAll(); }
+
+    void enterServer(const QString& name)
     {
         window.txtPc->setText(name);
         QTest::keyClick(window.txtPc, Qt::Key_Return);
+    }
+
+    void typeServer(const QString& name)
+    {
+        enterServer(name);
+        settle();
     }
 
     void typeFilter(const QString& text)
@@ -65,9 +76,18 @@ public:
         window.txtFiltro->setFocus();
         window.txtFiltro->setText(text);
         QTest::keyClick(window.txtFiltro, Qt::Key_End);
+        settle();
     }
 
-    std::size_t enumerations() const { return source->enumerated.size(); }
+    bool busy() const { return window.lst->cursor().shape() == Qt::BusyCursor; }
+
+    // Waits until the worker has answered every request of the window and the answers are shown.
+    bool settle()
+    {
+        return QTest::qWaitFor([this] { return !busy(); }, 20000);
+    }
+
+    std::size_t enumerations() const { return source->enumeratedSoFar().size(); }
 
     QStringList rowKeys() const
     {

@@ -1,0 +1,49 @@
+#include "ServerWorker.h"
+
+#include <utility>
+
+ServerWorker::ServerWorker(std::shared_ptr<OpenFileSource> source)
+    : m_source(std::move(source)), m_onThread(new QObject)
+{
+    m_onThread->moveToThread(&m_thread);
+    connect(&m_thread, &QThread::finished, m_onThread, &QObject::deleteLater);
+    m_thread.start();
+}
+
+ServerWorker::~ServerWorker()
+{
+    m_thread.quit();
+    m_thread.wait();
+}
+
+// Each job posts its answer back to this object, whose queued calls die with it.
+void ServerWorker::list(const QString& server)
+{
+    QMetaObject::invokeMethod(m_onThread, [this, source = m_source, server] {
+        OpenFileList answer;
+        try {
+            answer = source->enumerate(server);
+        } catch (...) {
+            answer = {failedCall, {}};
+        }
+        QMetaObject::invokeMethod(this, [this, server, answer = std::move(answer)] { emit listed(server, answer); },
+                                  Qt::QueuedConnection);
+    }, Qt::QueuedConnection);
+}
+
+void ServerWorker::close(const QString& server, std::vector<std::uint32_t> ids)
+{
+    QMetaObject::invokeMethod(m_onThread, [this, source = m_source, server, ids = std::move(ids)] {
+        std::vector<std::uint32_t> statuses;
+        statuses.reserve(ids.size());
+        for (const std::uint32_t id : ids) {
+            try {
+                statuses.push_back(source->close(server, id));
+            } catch (...) {
+                statuses.push_back(failedCall);
+            }
+        }
+        QMetaObject::invokeMethod(this, [this, server, statuses = std::move(statuses)] { emit closed(server, statuses); },
+                                  Qt::QueuedConnection);
+    }, Qt::QueuedConnection);
+}
