@@ -192,6 +192,7 @@ void frmMain::buildLayout()
     connect(lst, &ListView::columnClick, this,
             [this](const ColumnHeader& header) { runHandler([&, this] { lst_ColumnClick(header); }); });
     connect(lst, &ListView::dblClick, this, [this] { runHandler([this] { lst_DblClick(); }); });
+    connect(lst, &ListView::contextMenuKey, this, [this] { runHandler([this] { lst_ContextMenuKey(); }); });
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)

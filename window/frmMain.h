@@ -69,6 +69,7 @@ private:
     void utilitymenu_Click(std::int16_t index);
     void lst_ColumnClick(const ColumnHeader& header);
     void lst_DblClick();
+    void lst_ContextMenuKey();
     void worker_Listed(const QString& server, const OpenFileList& answer);
     void worker_Closed();
 
@@ -83,6 +84,7 @@ private:
     void showInventory(const CheckedFiles& checkAgain);
     void fillList();
     void showWhetherBusy();
+    void popupUtilityMenu(const QPoint& at);
     void enableUtilityMenu();
     void closeCheckedFiles();
 
