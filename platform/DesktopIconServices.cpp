@@ -2,7 +2,6 @@
 
 #include "PrivateDirectory.h"
 
-#include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -10,24 +9,12 @@
 #include <QMimeDatabase>
 #include <QMimeType>
 
-#include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr int smallIconSize = 16;
-
-// Opens without blocking on a planted FIFO and without following a link.
-int openNoFollow(const QByteArray& path)
-{
-    int fd = -1;
-    do {
-        fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, S_IRUSR | S_IWUSR);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
 
 QIcon themeIconFor(const QString& path)
 {
@@ -49,7 +36,7 @@ bool DesktopIconServices::createOrOpen(const QString& path)
 {
     if (path.isEmpty())
         return false;
-    const int fd = openNoFollow(QFile::encodeName(path));
+    const int fd = openOwnerOnlyFile(path);
     if (fd < 0)
         return false;
     struct stat status {};

@@ -10,8 +10,8 @@
 // ends, so a crashed instance never blocks the next start.
 //
 // Linux: an open-file-description lock on the file "<name>.lock" in the user's private runtime
-// directory (PrivateDirectory.h). What stands at that name and is not the user's own regular
-// file is put aside for a new file. When no private directory can be had the lock cannot be
+// directory (PrivateDirectory.h). Whatever stands at that name and is not the user's own
+// regular file is removed and the file made afresh. When no private directory can be had the lock cannot be
 // taken, and it counts as acquired: a start is never refused on the word of a place others
 // could spoil. Windows: a named mutex in the session's namespace.
 class InstanceLock final {

@@ -12,15 +12,6 @@
 
 namespace {
 
-int openWithoutFollowing(const QByteArray& path)
-{
-    int fd = -1;
-    do {
-        fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, S_IRUSR | S_IWUSR);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
-
 bool isOwnRegularFile(int fd)
 {
     struct stat status {};
@@ -30,15 +21,15 @@ bool isOwnRegularFile(int fd)
 // The user's own regular file at the path, made when missing; -1 when none can be had. Only
 // the user (or the administrator) can write into a private directory, so whatever else stands
 // at the name (a file of another user, a link, a socket) is removed and a file made afresh.
-int openOwnFile(const QByteArray& path)
+int openOwnFile(const QString& path)
 {
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const int fd = openWithoutFollowing(path);
+        const int fd = openOwnerOnlyFile(path);
         if (fd >= 0 && isOwnRegularFile(fd))
             return fd;
         if (fd >= 0)
             ::close(fd);
-        if (::unlink(path.constData()) != 0 && errno != ENOENT)
+        if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT)
             return -1;
     }
     return -1;
@@ -61,7 +52,7 @@ InstanceLock::InstanceLock(const QString& name) : m_held(std::make_unique<Held>(
     const QString directory = privateRuntimeDir();
     if (directory.isEmpty())
         return;
-    m_held->fd = openOwnFile(QFile::encodeName(QDir(directory).filePath(name + QStringLiteral(".lock"))));
+    m_held->fd = openOwnFile(QDir(directory).filePath(name + QStringLiteral(".lock")));
     if (m_held->fd < 0)
         return;
     // An open-file-description lock over the whole file: it belongs to this descriptor alone,

@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,4 +28,14 @@ QString privateRuntimeDir()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     return QDir::isAbsolutePath(runtime) && isPrivateDirectory(runtime) ? runtime : privateTempDir();
+}
+
+int openOwnerOnlyFile(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    int fd = -1;
+    do {
+        fd = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, S_IRUSR | S_IWUSR);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
 }
