@@ -11,8 +11,8 @@ class IconServices {
 public:
     virtual ~IconServices() = default;
 
-    // The user's temporary directory as the system reports it (it may end in a separator);
-    // empty when it cannot be obtained.
+    // The user's own temporary directory, which no other user can reach (it may end in a
+    // separator); empty when it cannot be obtained.
     virtual QString tempPath() = 0;
 
     // Creates the file empty if it is missing and opens and closes it otherwise, never
@@ -20,7 +20,8 @@ public:
     // False when the file cannot be made or opened.
     virtual bool createOrOpen(const QString& path) = 0;
 
-    // The small (16 x 16) icon the desktop shows for the existing local file; null when none.
+    // The small icon (16 x 16 device-independent pixels) the desktop shows for the existing
+    // local file, at a device pixel ratio above 1 for a scaled screen; null when none.
     virtual QPixmap smallIconOf(const QString& path) = 0;
 };
 

@@ -33,9 +33,10 @@ std::int32_t ImageList::ListImages::add(const QString& key, const QImage& pictur
     if (picture.isNull())
         throw std::invalid_argument("an image needs a picture");
 
+    const QSize heldSize = QSize(imageSize, imageSize) * picture.devicePixelRatio();
     QImage held = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    if (held.size() != QSize(imageSize, imageSize))
-        held = held.scaled(imageSize, imageSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (held.size() != heldSize)
+        held = held.scaled(heldSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 
     m_images.push_back({key, held});
     const std::int32_t index = count();

@@ -6,6 +6,7 @@
 #include "WidestText.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -228,6 +229,16 @@ void ListView::refresh()
     viewport()->update();
 }
 
+QPoint ListView::currentRowMenuPosition()
+{
+    m_model->publish();
+    const QModelIndex current = currentIndex();
+    if (!current.isValid())
+        return viewport()->mapToGlobal(QPoint(0, 0));
+    scrollTo(current);
+    return viewport()->mapToGlobal(visualRect(current.siblingAtColumn(0)).bottomLeft());
+}
+
 void ListView::mousePressEvent(QMouseEvent* event)
 {
     QTreeView::mousePressEvent(event);
@@ -240,4 +251,18 @@ void ListView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QTreeView::mouseDoubleClickEvent(event);
     emit dblClick();
+}
+
+// The platform may also send a context-menu event for the Menu key; the view ignores those, so
+// the key press alone opens the menu, once.
+void ListView::keyPressEvent(QKeyEvent* event)
+{
+    const bool menuKey = event->key() == Qt::Key_Menu
+                         || (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (!menuKey) {
+        QTreeView::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    emit contextMenuKey();
 }

@@ -77,16 +77,23 @@ public:
     // Brings the view up to date with the rows and repaints it.
     void refresh();
 
+    // Where a pop-up menu for the current row opens, in screen coordinates: below the row's
+    // first cell, brought into view first; the top left of the rows without a current row.
+    QPoint currentRowMenuPosition();
+
 signals:
     // Mouse button as 1 (left), 2 (right) or 4 (middle); shift state as 1 Shift, 2 Ctrl, 4 Alt;
     // the position in twips.
     void mouseDown(std::int16_t button, std::int16_t shift, float x, float y);
     void columnClick(ColumnHeader header);
     void dblClick();
+    // The keyboard asks for the context menu: the Menu key, or Shift+F10.
+    void contextMenuKey();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     friend class ColumnHeader;

@@ -21,9 +21,11 @@ int pixelsOf(double twips)
     return static_cast<int>(pixels);
 }
 
-QImage blankImage(QSize size)
+// A transparent image of the given device-independent size at the given device pixel ratio.
+QImage blankImage(QSize size, qreal devicePixelRatio)
 {
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QImage image(size * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::transparent);
     return image;
 }
@@ -49,7 +51,7 @@ void PictureBox::setAutoSize(bool on)
 {
     m_autoSize = on;
     if (on && !m_picture.isNull())
-        resize(m_picture.size());
+        resize(m_picture.deviceIndependentSize().toSize());
     fitImageToSize();
 }
 
@@ -74,8 +76,8 @@ void PictureBox::setPicture(const QImage& picture)
 {
     m_picture = picture;
     if (m_autoSize && !m_picture.isNull())
-        resize(m_picture.size());
-    m_image = blankImage(size());
+        resize(m_picture.deviceIndependentSize().toSize());
+    m_image = blankImage(size(), devicePixelRatioF());
     if (!m_picture.isNull()) {
         QPainter painter(&m_image);
         painter.drawImage(0, 0, m_picture);
@@ -107,7 +109,8 @@ void PictureBox::drawIcon(int x, int y, const QPixmap& icon)
 void PictureBox::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    painter.drawImage(event->rect(), m_image, event->rect());
+    painter.setClipRegion(event->region());
+    painter.drawImage(QPoint(0, 0), m_image);
 }
 
 void PictureBox::resizeEvent(QResizeEvent* event)
@@ -118,9 +121,10 @@ void PictureBox::resizeEvent(QResizeEvent* event)
 
 void PictureBox::fitImageToSize()
 {
-    if (m_image.size() == size())
+    const qreal ratio = devicePixelRatioF();
+    if (m_image.deviceIndependentSize() == QSizeF(size()) && m_image.devicePixelRatio() == ratio)
         return;
-    QImage resized = blankImage(size());
+    QImage resized = blankImage(size(), ratio);
     if (!m_image.isNull()) {
         QPainter painter(&resized);
         painter.drawImage(0, 0, m_image);

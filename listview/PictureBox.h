@@ -5,7 +5,8 @@
 #include <QWidget>
 
 // A drawing surface that keeps what is drawn on it. Sizes are in twips (15 to a pixel), as
-// everywhere in the window's layout.
+// everywhere in the window's layout. Its image has the device pixel ratio of the surface's
+// screen, so what is drawn stays sharp on a scaled screen.
 class PictureBox final : public QWidget {
     Q_OBJECT
 public:
@@ -36,7 +37,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Gives the image the surface's current size, keeping what it shows.
+    // Gives the image the surface's current size and device pixel ratio, keeping what it shows.
     void fitImageToSize();
 
     bool m_autoRedraw = false;

@@ -102,8 +102,9 @@ bool addTypeIcon(PictureBox& surface, ImageList& images, const QString& path)
 
         surface.drawIcon(0, 0, iconServices().smallIconOf(path));
         surface.setPicture(surface.image());
-        const QRect iconArea(0, 0, ImageList::imageSize, ImageList::imageSize);
-        images.listImages().add(key, surface.picture().copy(iconArea));
+        const QImage captured = surface.picture();
+        const QSize iconPixels = QSize(ImageList::imageSize, ImageList::imageSize) * captured.devicePixelRatio();
+        images.listImages().add(key, captured.copy(QRect(QPoint(0, 0), iconPixels)));
         return true;
     } catch (...) {
         return false;

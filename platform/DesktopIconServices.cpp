@@ -1,31 +1,20 @@
 #include "DesktopIconServices.h"
 
-#include <QDir>
-#include <QFile>
+#include "PrivateDirectory.h"
+
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMimeDatabase>
 #include <QMimeType>
 
-#include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr int smallIconSize = 16;
-
-// Opens without blocking on a planted FIFO and without following a link.
-int openNoFollow(const QByteArray& path)
-{
-    int fd = -1;
-    do {
-        fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, S_IRUSR | S_IWUSR);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
 
 QIcon themeIconFor(const QString& path)
 {
@@ -40,14 +29,14 @@ QIcon themeIconFor(const QString& path)
 
 QString DesktopIconServices::tempPath()
 {
-    return QDir::tempPath();
+    return privateTempDir();
 }
 
 bool DesktopIconServices::createOrOpen(const QString& path)
 {
     if (path.isEmpty())
         return false;
-    const int fd = openNoFollow(QFile::encodeName(path));
+    const int fd = openOwnerOnlyFile(path);
     if (fd < 0)
         return false;
     struct stat status {};
@@ -63,5 +52,5 @@ QPixmap DesktopIconServices::smallIconOf(const QString& path)
     QIcon icon = themeIconFor(path);
     if (icon.isNull())
         icon = QFileIconProvider().icon(QFileInfo(path));
-    return icon.pixmap(QSize(smallIconSize, smallIconSize), 1.0);
+    return icon.pixmap(QSize(smallIconSize, smallIconSize), qGuiApp->devicePixelRatio());
 }

@@ -4,12 +4,14 @@
 
 // The icon services of a desktop with a freedesktop icon theme.
 //
-// tempPath: TMPDIR, or the system's temporary directory when TMPDIR is unset.
+// tempPath: the user's private temporary directory (PrivateDirectory.h), made on first need;
+//   empty when it cannot be had.
 // createOrOpen: opens the path read-write, creating it with mode 0600 when missing; it never
 //   truncates and refuses a symbolic link in the last component and anything but a regular
 //   file.
 // smallIconOf: the icon theme's icon for the MIME type the file's name gives (the type's own
-//   icon, else its generic one), else Qt's generic file icon; 16 x 16 at device pixel ratio 1.
+//   icon, else its generic one), else Qt's generic file icon; 16 x 16 device-independent pixels
+//   drawn at the highest device pixel ratio of the screens, so it stays sharp on a scaled one.
 //   The file's content is never read. Needs a QGuiApplication.
 //
 // Windows (DesktopIconServicesWindows.cpp): tempPath is GetTempPathW's answer, the user's own

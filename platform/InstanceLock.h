@@ -4,11 +4,16 @@
 
 #include <memory>
 
-// The previous-instance test: a lock named after the program and the user, held by at most
-// one process at a time. The operating system drops it when the holding process ends, however
-// it ends, so a crashed instance never blocks the next start, and nothing is written to disk.
+// The previous-instance test: a lock named after the program, private to the user who runs
+// it and held by at most one process of that user at a time. No other user can take it or
+// make it look taken. The operating system drops it when the holding process ends, however it
+// ends, so a crashed instance never blocks the next start.
 //
-// Linux: a Unix socket in the abstract namespace. Windows: a named mutex in the session.
+// Linux: an open-file-description lock on the file "<name>.lock" in the user's private runtime
+// directory (PrivateDirectory.h). Whatever stands at that name and is not the user's own
+// regular file is removed and the file made afresh. When no private directory can be had the lock cannot be
+// taken, and it counts as acquired: a start is never refused on the word of a place others
+// could spoil. Windows: a named mutex in the session's namespace.
 class InstanceLock final {
 public:
     // Tries to take the lock at once; never waits.
@@ -17,7 +22,7 @@ public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // False when another process (or another lock object) already holds this name.
+    // False when another process (or another lock object) of the user holds this name.
     bool acquired() const;
 
 private:

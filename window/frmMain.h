@@ -70,6 +70,7 @@ private:
     void utilitymenu_Click(std::int16_t index);
     void lst_ColumnClick(const ColumnHeader& header);
     void lst_DblClick();
+    void lst_ContextMenuKey();
     void worker_Listed(const QString& server, const OpenFileList& answer);
     void worker_Closed();
 
@@ -85,6 +86,7 @@ private:
     void fillList();
     void showWhetherBusy();
     void askForLogin(const QString& server);
+    void popupUtilityMenu(const QPoint& at);
     void enableUtilityMenu();
     void closeCheckedFiles();
 

@@ -46,12 +46,23 @@ bool userConfirmsClose(QWidget* parent)
 
 void frmMain::lst_MouseDown(std::int16_t button, std::int16_t /*shift*/, float /*x*/, float /*y*/)
 {
-    if (button != rightButton)
-        return;
+    if (button == rightButton)
+        popupUtilityMenu(QCursor::pos());
+}
+
+// The Menu key or Shift+F10: the same menu as the right button, at the current row.
+void frmMain::lst_ContextMenuKey()
+{
+    popupUtilityMenu(lst->currentRowMenuPosition());
+}
+
+// The list's context menu: none on an empty list, nor while closes run.
+void frmMain::popupUtilityMenu(const QPoint& at)
+{
     if (lst->listItems().count() == 0 || m_closing)
         return;
     enableUtilityMenu();
-    utility->exec(QCursor::pos());
+    utility->exec(at);
 }
 
 void frmMain::enableUtilityMenu()

@@ -7,7 +7,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarnwick"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.0.0"));
+    QApplication::setApplicationVersion(QStringLiteral(TARNWICK_VERSION));
     installDesktopServices();
     if (!principale::Main())
         return 0;
