@@ -3,6 +3,7 @@
 #include "WindowDriver.h"
 
 #include <QAccessible>
+#include <QKeySequence>
 
 #include <gtest/gtest.h>
 
@@ -101,7 +102,7 @@ TEST(Keyboard, MenuKeysOpenTheRightButtonsMenuAtTheCurrentRow)
         driver.source->serve(c.rows ? threeFiles() : std::vector<OpenFileRecord>{});
         driver.typeServer("fs01");
         checkFirstRows(c.checked);
-        const std::string what = QTest::toString(c.key) + std::string(" with ") + std::to_string(c.checked) + " checked";
+        const std::string what = QKeySequence(c.key).toString().toStdString() + " with " + std::to_string(c.checked) + " checked";
 
         const QRect current = list.visualRect(list.currentIndex());
         const MenuSeen byKey = menuOpenedBy([&] { press(c.key, c.modifiers); });
