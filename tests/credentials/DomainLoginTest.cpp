@@ -24,6 +24,7 @@ protected:
             GTEST_SKIP() << skipReason.toStdString();
         m_domain = *domain;
         forgetCredentialEnvironment();
+        forgetCachedAddress(m_domain.value(QStringLiteral("TARNWICK_DC_HOST")));
         m_server = QLatin1String("\\\\") + m_domain.value(QStringLiteral("TARNWICK_DC_HOST"));
     }
 

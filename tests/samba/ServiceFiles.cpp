@@ -61,3 +61,9 @@ std::optional<QHash<QString, QString>> serverWithEmptyKeyring(const QString& key
     runTool(QStringLiteral("secret-tool"), {QStringLiteral("clear"), QStringLiteral("protocol"), QStringLiteral("smb")});
     return server;
 }
+
+void forgetCachedAddress(const QString& name)
+{
+    // With no such entry, net cache del fails, which is fine.
+    runTool(QStringLiteral("net"), {QStringLiteral("cache"), QStringLiteral("del"), QStringLiteral("NBT/%1#20").arg(name.toUpper())});
+}

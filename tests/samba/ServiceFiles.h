@@ -25,3 +25,7 @@ bool runTool(const QString& program, const QStringList& arguments, const QByteAr
 // The test server's variables, with the test keyring of keyringDir, emptied of SMB logins, as
 // this process's only source of logins; nullopt and the reason where either cannot run here.
 std::optional<QHash<QString, QString>> serverWithEmptyKeyring(const QString& keyringDir, QString& skipReason);
+
+// Samba caches the addresses of names for the whole machine, so another build's server may
+// answer for a name of this one's hosts file: the cached address goes.
+void forgetCachedAddress(const QString& name);
