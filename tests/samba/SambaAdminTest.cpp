@@ -65,10 +65,12 @@ protected:
         inventory.server(env("ADDRESS"));
     }
 
+    // The entry of a file of the share, which the server reports by drive letter and backslashes.
     std::int16_t indexOf(const clsNetFile& listed, const QString& relativePath) const
     {
+        const QString reported = QString(QLatin1String("c:") + env("SHARE_DIR") + u'/' + relativePath).replace(u'/', u'\\');
         for (std::int16_t index = 1; index <= listed.count(); ++index)
-            if (listed.fileName(index) == reportedPath(relativePath).toLower())
+            if (listed.fileName(index) == reported.toLower())
                 return index;
         return noEntry;
     }
@@ -114,7 +116,7 @@ TEST_F(SambaAdmin, FilterKeepsMatchingUsersAndPathsAndCountsThem)
 
 TEST_F(SambaAdmin, IdentifiersSurviveTheSignedRoundTrip)
 {
-    const OpenFileList list = source->enumerate(QLatin1String("\\\\") + env("ADDRESS"));
+    const OpenFileList list = source->enumerate(server());
     ASSERT_EQ(list.status, 0u);
     inventory.load(QString());
     ASSERT_EQ(static_cast<std::size_t>(inventory.count()), list.records.size());
@@ -162,7 +164,7 @@ TEST_F(SambaAdmin, UnreachableServersKeepTheEntriesAndClearTheMessage)
     const QString unreachable[] = {
         QStringLiteral("tarnwick-absent.invalid"), // never resolves, and fails without waiting
         QStringLiteral("127.31.7.254"),            // loopback, nobody listens
-        QLatin1String("\\\\") + env("ADDRESS"),    // typed with its own backslashes
+        server(),                                  // typed with its own backslashes
     };
     for (const QString& name : unreachable) {
         SCOPED_TRACE(name.toStdString());

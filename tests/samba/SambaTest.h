@@ -3,13 +3,11 @@
 #include "FileHolder.h"
 
 #include <QHash>
-#include <QProcessEnvironment>
 #include <QString>
 
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
 #include <vector>
 
 // Tests against the private Samba server that the ctest fixture tarnwick_samba starts for this
@@ -24,19 +22,11 @@ protected:
 
     // A value of server.env without its TARNWICK_SMB_ prefix: ADDRESS, SHARE, ALICE_USER, ...
     QString env(const QString& name) const { return m_env.value(QLatin1String("TARNWICK_SMB_") + name); }
-    // The path the server reports for a file of the share: drive letter and backslashes.
-    QString reportedPath(const QString& relativePath) const;
+    // The server's name as the source takes it.
+    QString server() const { return QLatin1String("\\\\") + env("ADDRESS"); }
 
     // Holds files of the share open as an account ("ALICE", "BOB") until the test ends.
     FileHolder& hold(const QString& account, FileHolder::Access access, const QStringList& relativePaths);
-
-    // Runs list-open-files against the server in the given environment; nullopt when it
-    // did not finish within 30 seconds (waiting on a password prompt, say).
-    struct Listing {
-        int exitCode;
-        QString output;
-    };
-    std::optional<Listing> listOpenFiles(const QProcessEnvironment& environment) const;
 
 private:
     QString m_account;

@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTextStream>
-#include <QThread>
 
 #include <cstdlib>
 #include <stdexcept>
@@ -50,13 +49,21 @@ bool runTool(const QString& program, const QStringList& arguments, const QByteAr
     return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
-bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit)
+std::optional<QHash<QString, QString>> serverWithEmptyKeyring(const QString& keyringDir, QString& skipReason)
 {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        QThread::msleep(100);
-    }
-    return true;
+    auto server = serviceVariables(QStringLiteral(TARNWICK_SAMBA_DIR), QStringLiteral("server.env"), skipReason);
+    const auto keyring = serviceVariables(keyringDir, QStringLiteral("keyring.env"), skipReason);
+    if (!server || !keyring)
+        return std::nullopt;
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", keyring->value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")).toUtf8().constData(), 1);
+    forgetCredentialEnvironment();
+    // With no entry there, secret-tool clear fails, which is fine.
+    runTool(QStringLiteral("secret-tool"), {QStringLiteral("clear"), QStringLiteral("protocol"), QStringLiteral("smb")});
+    return server;
+}
+
+void forgetCachedAddress(const QString& name)
+{
+    // With no such entry, net cache del fails, which is fine.
+    runTool(QStringLiteral("net"), {QStringLiteral("cache"), QStringLiteral("del"), QStringLiteral("NBT/%1#20").arg(name.toUpper())});
 }

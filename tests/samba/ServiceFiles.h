@@ -5,8 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <chrono>
-#include <functional>
 #include <optional>
 
 // What a fixture script (test-server, test-domain, test-keyring) left in its directory: the
@@ -24,5 +22,10 @@ void forgetCredentialEnvironment();
 bool runTool(const QString& program, const QStringList& arguments, const QByteArray& input = {},
     QString* output = nullptr);
 
-// Polls the condition until it holds or the time is up; answers its last value.
-bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(20));
+// The test server's variables, with the test keyring of keyringDir, emptied of SMB logins, as
+// this process's only source of logins; nullopt and the reason where either cannot run here.
+std::optional<QHash<QString, QString>> serverWithEmptyKeyring(const QString& keyringDir, QString& skipReason);
+
+// Samba caches the addresses of names for the whole machine, so another build's server may
+// answer for a name of this one's hosts file: the cached address goes.
+void forgetCachedAddress(const QString& name);

@@ -1,0 +1,48 @@
+# What the fixture scripts (test-server here, test-domain and test-keyring in tests/credentials)
+# share. Each sets fixture (its name) and synopsis before sourcing this file.
+
+die() { echo "$fixture: $*" >&2; exit 1; }
+usage() { die "usage: $synopsis"; }
+
+# Leaves the reason in DIR/unavailable and exits with 77 (the tests skip and say why): only
+# for a machine where the service cannot run at all, never for one that fails to start.
+unavailable() {
+    echo "$2" >"$1/unavailable"
+    echo "$fixture: $2" >&2
+    exit 77
+}
+
+# True when something accepts connections on ADDRESS:PORT (a server of its own, or one bound
+# to every address). Loopback refuses at once when nobody listens.
+listening() { timeout 2 bash -c "exec 3<>/dev/tcp/$1/$2" 2>/dev/null; }
+
+require_loopback() { [[ "$1" =~ ^127\.[0-9]+\.[0-9]+\.[0-9]+$ ]] || die "$1 is not a loopback address"; }
+
+# The processes named by those of the pid files that are alive.
+live_pids() {
+    local file
+    for file in "$@"; do
+        [ -s "$file" ] && kill -0 "$(cat "$file")" 2>/dev/null && cat "$file"
+    done
+    return 0
+}
+
+# wait_for TENTHS COMMAND...: runs the command every tenth of a second until it succeeds, at
+# most TENTHS times.
+wait_for() {
+    local tries
+    for tries in $(seq "$1"); do
+        "${@:2}" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# The start and stop commands, with their arguments checked.
+run_command() {
+    case "${1:-}" in
+    start) [ $# -ge 2 ] && [ $# -le 3 ] || usage; start "$2" "${3:-}" ;;
+    stop) [ $# -eq 2 ] || usage; stop "$2" ;;
+    *) usage ;;
+    esac
+}
