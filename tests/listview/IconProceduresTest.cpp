@@ -123,11 +123,8 @@ TEST_F(IconProcedures, RowsWithoutAnImageOfTheirOwnType)
     } cases[] = {
         {"d:\\data\\readme", Fault::none, 1, false},
         {"   ", Fault::none, 1, false},
-        {"d:\\x\\a./sub/name", Fault::none, 1, false},
-        {"d:\\dir.v2\\makefile", Fault::none, 1, false},
         {"old.NOEXT", Fault::none, 1, false},
         {"a.p\001df", Fault::none, 0, false},
-        {"a.pd\nf", Fault::none, 0, false},
         {QStringLiteral("a.fdp\u202Etxt"), Fault::none, 0, false},
         {"a." + QString(300, u'x'), Fault::none, 0, false},
         {"a.pdf", Fault::creationFails, 0, true},

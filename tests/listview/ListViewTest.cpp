@@ -1,13 +1,15 @@
+// The list control and the procedures that sort, fit and check it.
 #include "ListView.h"
+#include "listViewUtility.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
-#include <QSignalSpy>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -37,12 +39,17 @@ protected:
         return keys;
     }
 
+    std::vector<int> widths() const
+    {
+        return {list.columnWidth(0), list.columnWidth(1), list.columnWidth(2), list.columnWidth(3)};
+    }
+
     // Fits every column and compares it with what the view itself finds over all its rows.
     void expectFitted(const char* when)
     {
         list.header()->setResizeContentsPrecision(-1);
+        autoSizeColumns(list, nullptr);
         for (int column = 0; column < 4; ++column) {
-            list.autoSizeColumn(column);
             EXPECT_EQ(list.header()->sectionSize(column),
                       std::max(list.header()->minimumSectionSize(),
                                static_cast<QAbstractItemView&>(list).sizeHintForColumn(column)))
@@ -53,36 +60,42 @@ protected:
 
 } // namespace
 
-// Long enough for an unstable sort to mix up ties.
-TEST_F(ListViewTest, SortingKeepsTiesInTheOrderOfAddingBothWays)
+// Long enough for an unstable sort to mix up ties. Every header click flips the order, also
+// when it moves to another column.
+TEST_F(ListViewTest, HeaderClicksSortStablyAndAlternateTheOrder)
 {
     const char* spellings[] = {"bob", "Ann", "ann", "BOB", "ANN"};
     QStringList ann, bob;
     for (int i = 0; i < 200; ++i) {
         const QString text = QString::fromUtf8(spellings[i * 7 % 5]);
         const QString key = QString("k%1").arg(i);
-        add(key, text);
+        add(key, text, QString("f%1").arg(999 - i)); // file names in reverse order of adding
         (text.compare("ann", Qt::CaseInsensitive) == 0 ? ann : bob) << key;
     }
     const QStringList added = keysInDisplayOrder();
-    list.setSortKey(0);
     list.setSortOrder(0);
-    list.setSorted(true);
-    EXPECT_EQ(keysInDisplayOrder(), ann + bob);
-    list.setSortOrder(1);
-    EXPECT_EQ(keysInDisplayOrder(), bob + ann);
+    const std::vector<ColumnHeader> headers = list.columnHeaders();
+    const struct {
+        int column;
+        QStringList shown;
+    } clicks[] = {
+        {3, added}, // the first click reverses the list's initial order
+        {0, ann + bob}, // a new column continues the alternation
+        {0, bob + ann},
+    };
+    for (const auto& click : clicks) {
+        sortByColumn(list, headers.at(static_cast<std::size_t>(click.column)));
+        EXPECT_EQ(keysInDisplayOrder(), click.shown) << click.column;
+    }
     add("late", "Ann"); // a sorted list places new rows too
     EXPECT_EQ(keysInDisplayOrder(), bob + ann + QStringList{"late"});
     list.setSorted(false);
     EXPECT_EQ(keysInDisplayOrder(), added + QStringList{"late"});
 
     // By a sub-item, re-sorted when that sub-item changes.
-    list.setSortKey(3);
-    list.setSortOrder(0);
-    list.setSorted(true);
-    const QString first = list.listItems().item(1).key();
+    sortByColumn(list, headers.at(3)); // ascending: "late", without a file name, comes first
     list.listItems().item(1).setSubItem(3, "z");
-    EXPECT_EQ(list.listItems().item(list.listItems().count()).key(), first);
+    EXPECT_EQ(list.listItems().item(201).key(), "late");
 }
 
 TEST_F(ListViewTest, RefusesDuplicateKeysBadPositionsAndHandlesFromBeforeAClear)
@@ -102,18 +115,13 @@ TEST_F(ListViewTest, RefusesDuplicateKeysBadPositionsAndHandlesFromBeforeAClear)
     EXPECT_EQ(list.listItems().item(1).text(), "carl");
 }
 
-TEST_F(ListViewTest, CheckMarksLandOnTheRowTheUserSees)
+// New rows the view has not been told about yet: its rows still show the old ones, so a check
+// mark the user sets there must not land on a new row.
+TEST_F(ListViewTest, CheckMarksWaitUntilTheViewShowsTheNewRows)
 {
     add("k1", "ann");
     add("k2", "bob");
     QCoreApplication::processEvents();
-    list.setFocus();
-    list.setCurrentIndex(list.model()->index(1, 0));
-    QTest::keyClick(&list, Qt::Key_Space);
-    EXPECT_EQ(list.selectedItem().key(), "k2");
-    EXPECT_TRUE(list.listItems().item(2).checked());
-
-    // New rows the view has not been told about yet: its rows still show the old ones.
     list.listItems().clear();
     add("k3", "carl");
     QAbstractItemModel& model = *list.model();
@@ -132,6 +140,12 @@ TEST_F(ListViewTest, FittingMeasuresTheWidestEntryOfAllRowsInDisplayOrder)
     list.setSortKey(0);
     list.setSorted(true);
 
+    // One header sizes only its column.
+    const std::vector<int> before = widths();
+    autoSizeColumns(list, &list.columnHeaders().at(3));
+    EXPECT_NE(list.columnWidth(3), before[3]);
+    EXPECT_EQ(list.columnWidth(0), before[0]);
+
     expectFitted("first sizing");
     // Widths measured once are remembered, but not across a change of font.
     QFont larger = list.font();
@@ -139,7 +153,14 @@ TEST_F(ListViewTest, FittingMeasuresTheWidestEntryOfAllRowsInDisplayOrder)
     list.setFont(larger);
     expectFitted("larger font");
     // The header caption does not count: "Permission type" is wider than an empty column.
-    EXPECT_LT(list.header()->sectionSize(1), list.fontMetrics().horizontalAdvance("Permission type"));
+    EXPECT_LT(list.columnWidth(1), list.fontMetrics().horizontalAdvance("Permission type"));
+
+    // A listing whose entries all have a blank user adds no row: the header stays as it was,
+    // rather than shrinking to nothing.
+    const std::vector<int> fitted = widths();
+    list.listItems().clear();
+    autoSizeColumns(list, nullptr);
+    EXPECT_EQ(widths(), fitted);
 }
 
 // Texts whose width the estimate gets wrong, next to a plain one that is really wider or
@@ -163,24 +184,23 @@ TEST_F(ListViewTest, FittingFindsTheWidestTextWhateverItsCharacters)
     }
 }
 
-TEST_F(ListViewTest, ReportsMouseButtonsInItsOwnCodesAndPositionsInTwips)
+TEST_F(ListViewTest, CheckStatesUpToTheSixteenBitRowLimit)
 {
-    add("k1", "ann");
-    QCoreApplication::processEvents();
-    QSignalSpy down(&list, &ListView::mouseDown);
-    QTest::mousePress(list.viewport(), Qt::RightButton, Qt::ShiftModifier, QPoint(10, 4));
-    QTest::mousePress(list.viewport(), Qt::MiddleButton, Qt::ControlModifier | Qt::AltModifier, QPoint(10, 4));
-    ASSERT_EQ(down.count(), 2);
-    EXPECT_EQ(down[0][0].value<std::int16_t>(), 2);
-    EXPECT_EQ(down[0][1].value<std::int16_t>(), 1);
-    EXPECT_FLOAT_EQ(down[0][2].toFloat(), 150.0F);
-    EXPECT_FLOAT_EQ(down[0][3].toFloat(), 60.0F);
-    EXPECT_EQ(down[1][0].value<std::int16_t>(), 4);
-    EXPECT_EQ(down[1][1].value<std::int16_t>(), 6);
+    setAllChecked(list, true); // an empty list: nothing to do, nothing thrown
+    EXPECT_EQ(countChecked(list), 0);
+    for (int i = 1; i <= 32767; ++i)
+        list.listItems().add(QString("k%1").arg(i), "user");
+    list.listItems().item(2).setChecked(true);
+    EXPECT_EQ(countChecked(list), 1);
+    setAllChecked(list, true);
+    EXPECT_EQ(countChecked(list), 32767);
+    setAllChecked(list, false);
+    EXPECT_EQ(countChecked(list), 0);
 
-    QStringList clicked;
-    QObject::connect(&list, &ListView::columnClick,
-                     [&](const ColumnHeader& header) { clicked << QString::number(header.index()) + header.text(); });
-    QTest::mouseClick(list.header()->viewport(), Qt::LeftButton, {}, QPoint(list.header()->sectionViewportPosition(2) + 5, 5));
-    EXPECT_EQ(clicked, QStringList({"3Ext"}));
+    // One row more no longer fits the 16-bit row counter: neither procedure touches the rows.
+    list.listItems().item(1).setChecked(true);
+    list.listItems().add("k32768", "user");
+    EXPECT_EQ(countChecked(list), 0);
+    setAllChecked(list, false);
+    EXPECT_TRUE(list.listItems().item(1).checked());
 }

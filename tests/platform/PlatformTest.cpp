@@ -1,7 +1,10 @@
-// The desktop's icon services: ghost files only in the user's private temporary directory,
-// never in a place another user made, and icons drawn sharp on a scaled screen.
+// What the platform keeps to the user alone: ghost files only in the user's private temporary
+// directory, never in a place another user made; icons drawn sharp on a scaled screen; and the
+// previous-instance lock, one holder per user and name, which nothing another local user plants
+// can take or make look taken.
 #include "DesktopIconServices.h"
 #include "DesktopServices.h"
+#include "InstanceLock.h"
 #include "PrivateDirectory.h"
 
 #include "ImageList.h"
@@ -11,12 +14,19 @@
 
 #include <QFile>
 #include <QIcon>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -26,8 +36,9 @@ constexpr uid_t nobody = 65534;
 // The whole executable runs on a screen scaled to 200 %: set before main makes the application.
 const bool scaledScreen = qputenv("QT_SCALE_FACTOR", "2");
 
-// TMPDIR and XDG_RUNTIME_DIR point into a temporary directory of the test's own.
-class DesktopServices : public ::testing::Test {
+// TMPDIR and XDG_RUNTIME_DIR point to a temporary directory of the test's own (mode 0700): the
+// real ones are never touched.
+class Platform : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     DesktopIconServices services;
@@ -36,7 +47,7 @@ protected:
     void SetUp() override
     {
         qputenv("TMPDIR", QFile::encodeName(dir.path()));
-        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
     }
     void TearDown() override
     {
@@ -45,6 +56,7 @@ protected:
     }
 
     QString pathOf(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
+    QByteArray lockPath() const { return QFile::encodeName(pathOf("Tarnwick.lock")); }
 
     static QByteArray contentOf(const QString& path)
     {
@@ -69,7 +81,53 @@ private:
     std::map<std::string, QByteArray> saved{{"TMPDIR", qgetenv("TMPDIR")}, {"XDG_RUNTIME_DIR", qgetenv("XDG_RUNTIME_DIR")}};
 };
 
-TEST_F(DesktopServices, CreateOrOpenMakesPrivateFilesNeverTruncatesAndRefusesLinks)
+// What a process of the user nobody holds at the lock's name before the program starts.
+enum class Plant { heldFile, boundSocket };
+
+// Forks a process that plants the thing as the user nobody and keeps it (and any lock on it)
+// until it is killed; answers its pid once the thing is in place, -1 when it could not be
+// planted. The child makes only async-signal-safe calls.
+pid_t plantAsNobody(Plant plant, const QByteArray& path)
+{
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return -1;
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return -1;
+    if (pid > 0) {
+        ::close(ready[1]);
+        char byte = 0;
+        const bool planted = ::read(ready[0], &byte, 1) == 1;
+        ::close(ready[0]);
+        if (!planted)
+            ::waitpid(pid, nullptr, 0);
+        return planted ? pid : -1;
+    }
+    bool ok = false;
+    if (plant == Plant::heldFile) {
+        const int fd = ::open(path.constData(), O_RDWR | O_CREAT, 0644);
+        struct flock whole {};
+        whole.l_type = F_WRLCK;
+        ok = fd >= 0 && ::fchown(fd, nobody, nobody) == 0 && ::setgid(nobody) == 0 && ::setuid(nobody) == 0
+             && ::fcntl(fd, F_OFD_SETLK, &whole) == 0;
+    } else {
+        // A socket file is bound by root in the private directory, then handed to nobody.
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address {};
+        address.sun_family = AF_UNIX;
+        for (qsizetype i = 0; i < path.size() && i + 1 < qsizetype(sizeof address.sun_path); ++i)
+            address.sun_path[i] = path[i];
+        ok = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
+             && ::chown(path.constData(), nobody, nobody) == 0 && ::setgid(nobody) == 0 && ::setuid(nobody) == 0
+             && ::listen(fd, 1) == 0;
+    }
+    if (ok && ::write(ready[1], "!", 1) == 1)
+        ::pause();
+    ::_exit(1);
+}
+
+TEST_F(Platform, CreateOrOpenMakesPrivateFilesNeverTruncatesAndRefusesLinks)
 {
     const QString fresh = pathOf("ghost.pdf");
     ASSERT_TRUE(services.createOrOpen(fresh));
@@ -91,7 +149,7 @@ TEST_F(DesktopServices, CreateOrOpenMakesPrivateFilesNeverTruncatesAndRefusesLin
 
 // Whatever stands at the private directory's name before the first need: only the user's own
 // directory closed to everybody else is taken; the rest is refused as it is, never repaired.
-TEST_F(DesktopServices, ThePrivateTemporaryDirectoryIsMadeOnFirstNeedAndAnythingElseRefused)
+TEST_F(Platform, ThePrivateTemporaryDirectoryIsMadeOnFirstNeedAndAnythingElseRefused)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "planting a directory of another user needs root";
@@ -124,7 +182,7 @@ TEST_F(DesktopServices, ThePrivateTemporaryDirectoryIsMadeOnFirstNeedAndAnything
 }
 
 // The lock's directory: the session's runtime directory when it is the user's alone.
-TEST_F(DesktopServices, TheRuntimeDirectoryIsUsedOnlyWhenPrivate)
+TEST_F(Platform, TheRuntimeDirectoryIsUsedOnlyWhenPrivate)
 {
     ASSERT_TRUE(QDir(dir.path()).mkdir("run"));
     const struct {
@@ -148,7 +206,7 @@ TEST_F(DesktopServices, TheRuntimeDirectoryIsUsedOnlyWhenPrivate)
 // The whole road of an icon on this desktop, on a screen scaled to 200 %: ghost files in the
 // private directory, the theme's icons, the captured images. Common types get icons of their
 // own, not the generic file icon, drawn at the screen's scale rather than enlarged.
-TEST_F(DesktopServices, CommonTypesGetDistinctSharpIconsInTheList)
+TEST_F(Platform, CommonTypesGetDistinctSharpIconsInTheList)
 {
     installDesktopServices();
     ASSERT_EQ(::mkdir(QFile::encodeName(privateDir), 0700), 0);
@@ -178,6 +236,74 @@ TEST_F(DesktopServices, CommonTypesGetDistinctSharpIconsInTheList)
     EXPECT_EQ(contentOf(privateDir + "/ghost.txt"), QByteArray("kept"));
     EXPECT_TRUE(QFile::exists(privateDir + "/ghost.pdf"));
     installIconServices(nullptr);
+}
+
+TEST_F(Platform, OneHolderPerNameUntilItIsReleased)
+{
+    {
+        InstanceLock first("Tarnwick");
+        ASSERT_TRUE(first.acquired());
+        EXPECT_FALSE(InstanceLock("Tarnwick").acquired());
+        EXPECT_TRUE(InstanceLock("Other").acquired());
+    }
+    EXPECT_TRUE(InstanceLock("Tarnwick").acquired());
+    EXPECT_EQ(modeOf(pathOf("Tarnwick.lock")), 0600u);
+}
+
+TEST_F(Platform, NothingAnotherUserPlantsTakesOrFakesTheLock)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "acting as another user needs root";
+    const struct {
+        const char* what;
+        Plant plant;
+    } cases[] = {
+        {"a file of nobody's, locked by nobody", Plant::heldFile},
+        {"a socket of nobody's, listening", Plant::boundSocket},
+    };
+    for (const auto& c : cases) {
+        const pid_t planter = plantAsNobody(c.plant, lockPath());
+        ASSERT_GT(planter, 0) << c.what;
+        {
+            InstanceLock lock("Tarnwick");
+            EXPECT_TRUE(lock.acquired()) << c.what;
+            EXPECT_FALSE(InstanceLock("Tarnwick").acquired()) << c.what << ": the lock must really be held";
+        }
+        ::kill(planter, SIGKILL);
+        ::waitpid(planter, nullptr, 0);
+        ::unlink(lockPath().constData());
+    }
+}
+
+// Two real starts of the program: the second ends at once, silently, while the first runs on.
+TEST_F(Platform, ASecondStartOfTheProgramEndsAtOnce)
+{
+    // Whether the program holds its lock, asked without taking it: holding it even for an
+    // instant could make the program under test believe that another instance runs, and end.
+    const auto programHoldsLock = [this] {
+        const int fd = ::open(lockPath().constData(), O_RDONLY | O_CLOEXEC);
+        struct flock whole {};
+        whole.l_type = F_WRLCK;
+        const bool held = fd >= 0 && ::fcntl(fd, F_OFD_GETLK, &whole) == 0 && whole.l_type != F_UNLCK;
+        if (fd >= 0)
+            ::close(fd);
+        return held;
+    };
+    QProcess first;
+    first.start(TARNWICK_PROGRAM, {});
+    ASSERT_TRUE(first.waitForStarted());
+    ASSERT_TRUE(QTest::qWaitFor(programHoldsLock, 10000)) << "the first instance never took the lock";
+
+    QProcess second;
+    second.start(TARNWICK_PROGRAM, {});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(second.readAllStandardOutput(), "");
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    first.kill();
+    first.waitForFinished();
 }
 
 } // namespace
