@@ -3,45 +3,32 @@
 #include "OpenFileSource.h"
 
 #include <QCoreApplication>
+#include <QStringList>
 #include <QThread>
 
 #include <condition_variable>
-#include <map>
 #include <mutex>
 #include <utility>
-#include <vector>
 
 // An open-file source that serves fixed records and remembers every call it received. Calls
 // may come from another thread: hold() makes them wait until the test lets them through, one
-// by one (release) or all (releaseAll). The answer is read when a call is let through, and a
-// server with an answer of its own (serveServer) gets that one instead of `answer`.
-//
-// Members are read directly only while no other thread calls; the *SoFar accessors lock.
+// by one (release) or all (releaseAll). The answer is read when a call is let through.
 class FakeOpenFileSource final : public OpenFileSource {
 public:
-    struct CloseCall {
-        QString server;
-        std::uint32_t id;
-    };
-
-    OpenFileList answer;
     std::uint32_t closeStatus = 0;
-    std::vector<QString> enumerated;
-    std::vector<CloseCall> closed;
 
     OpenFileList enumerate(const QString& server) override
     {
         std::unique_lock lock(m_mutex);
-        enumerated.push_back(server);
+        m_enumerated << server;
         waitForTurn(lock);
-        const auto own = m_serverAnswers.find(server);
-        return own != m_serverAnswers.end() ? own->second : answer;
+        return m_answer;
     }
 
     std::uint32_t close(const QString& server, std::uint32_t id) override
     {
         std::unique_lock lock(m_mutex);
-        closed.push_back({server, id});
+        m_closed << server + u' ' + QString::number(id);
         waitForTurn(lock);
         return closeStatus;
     }
@@ -49,20 +36,13 @@ public:
     void serve(std::vector<OpenFileRecord> records)
     {
         const std::lock_guard lock(m_mutex);
-        answer = {0, std::move(records)};
+        m_answer = {0, std::move(records)};
     }
 
     void fail(std::uint32_t status)
     {
         const std::lock_guard lock(m_mutex);
-        answer.status = status;
-    }
-
-    // What enumerations of this server ("\\" + name) answer from now on.
-    void serveServer(const QString& server, std::vector<OpenFileRecord> records)
-    {
-        const std::lock_guard lock(m_mutex);
-        m_serverAnswers[server] = {0, std::move(records)};
+        m_answer.status = status;
     }
 
     void hold()
@@ -72,10 +52,10 @@ public:
         m_passes = 0;
     }
 
-    void release(int calls = 1)
+    void release()
     {
         const std::lock_guard lock(m_mutex);
-        m_passes += calls;
+        ++m_passes;
         m_turn.notify_all();
     }
 
@@ -86,16 +66,18 @@ public:
         m_turn.notify_all();
     }
 
-    std::vector<QString> enumeratedSoFar() const
+    // The servers enumerated, as passed ("\\" + name).
+    QStringList enumerated() const
     {
         const std::lock_guard lock(m_mutex);
-        return enumerated;
+        return m_enumerated;
     }
 
-    std::vector<CloseCall> closedSoFar() const
+    // "server id" per close, in the order asked.
+    QStringList closed() const
     {
         const std::lock_guard lock(m_mutex);
-        return closed;
+        return m_closed;
     }
 
     // Calls made on the application's main thread, where a held call would never return.
@@ -119,10 +101,12 @@ private:
 
     mutable std::mutex m_mutex;
     std::condition_variable m_turn;
+    OpenFileList m_answer;
+    QStringList m_enumerated;
+    QStringList m_closed;
     bool m_held = false;
     int m_passes = 0;
     int m_callsOnMainThread = 0;
-    std::map<QString, OpenFileList> m_serverAnswers;
 };
 
 inline OpenFileRecord record(std::uint32_t id, const char* user, const char* path, std::uint32_t permissions = 1)

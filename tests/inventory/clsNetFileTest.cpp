@@ -1,8 +1,6 @@
 #include "FakeOpenFileSource.h"
 #include "clsNetFile.h"
 
-#include <QStringList>
-
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -61,8 +59,7 @@ TEST_F(clsNetFileTest, IndexesWithoutEntryAnswerEmptyOrFail)
         [&](std::int16_t i) { return inventory.CloseFile(i) ? QStringLiteral("closed") : QString(); },
     };
     for (const auto& c : cases) {
-        clsNetFile fresh{source};
-        std::swap(inventory, fresh);
+        inventory = clsNetFile{source};
         if (c.state != State::fresh)
             loadFrom("srv", "", c.state == State::emptyAnswer ? std::vector<OpenFileRecord>{} : threeFiles());
         if (c.state == State::blankServer)
@@ -76,22 +73,23 @@ TEST_F(clsNetFileTest, IndexesWithoutEntryAnswerEmptyOrFail)
             }
         }
     }
-    EXPECT_TRUE(source->closed.empty());
+    EXPECT_TRUE(source->closed().empty());
 }
 
+// The server's name is kept and passed exactly as typed, blanks and case included.
 TEST_F(clsNetFileTest, LoadKeepsLowerCasedTextsInTheServersOrder)
 {
     std::vector<OpenFileRecord> records = threeFiles();
     records.insert(records.end(), {record(14, "u", "share\\x.txt"), record(15, "u", "c:\\a:\\b:c"),
                                    OpenFileRecord{9, 1, 0, std::nullopt, std::nullopt}});
-    loadFrom("Srv", "", records);
+    loadFrom(" \\\\Srv ", "", records);
     const char* expected[] = { // user, permission words, path, type, id, full path
-        "alice|read access|d:\\docs\\a.txt|txt|11|\\\\Srv\\d\\docs\\a.txt",
-        "bob|read write access|c:\\share\\report.pdf|pdf|12|\\\\Srv\\c\\share\\report.pdf",
-        "joanna|read write create access|c:\\a.b\\file||13|\\\\Srv\\c\\a.b\\file",
-        "u|read access|share\\x.txt|txt|14|\\\\Srv\\share\\x.txt",
-        "u|read access|c:\\a:\\b:c||15|\\\\Srv\\c\\a\\b:c",
-        "|read access|||9|\\\\Srv\\",
+        "alice|read access|d:\\docs\\a.txt|txt|11|\\\\ \\\\Srv \\d\\docs\\a.txt",
+        "bob|read write access|c:\\share\\report.pdf|pdf|12|\\\\ \\\\Srv \\c\\share\\report.pdf",
+        "joanna|read write create access|c:\\a.b\\file||13|\\\\ \\\\Srv \\c\\a.b\\file",
+        "u|read access|share\\x.txt|txt|14|\\\\ \\\\Srv \\share\\x.txt",
+        "u|read access|c:\\a:\\b:c||15|\\\\ \\\\Srv \\c\\a\\b:c",
+        "|read access|||9|\\\\ \\\\Srv \\",
     };
     ASSERT_EQ(inventory.count(), 6);
     for (std::int16_t i = 1; i <= 6; ++i) {
@@ -100,8 +98,9 @@ TEST_F(clsNetFileTest, LoadKeepsLowerCasedTextsInTheServersOrder)
                                     QString::number(inventory.idFile(i)), inventory.fileNameFullPath(i)};
         EXPECT_EQ(fields.join(u'|').toStdString(), expected[i - 1]);
     }
-    EXPECT_EQ(inventory.message(), " 6 open connections on 'Srv'");
-    EXPECT_EQ(source->enumerated, std::vector<QString>{"\\\\Srv"});
+    EXPECT_EQ(inventory.message(), " 6 open connections on ' \\\\Srv '");
+    EXPECT_EQ(inventory.server(), " \\\\Srv ");
+    EXPECT_EQ(source->enumerated(), QStringList{"\\\\ \\\\Srv "});
 }
 
 TEST_F(clsNetFileTest, PermissionWordsFollowOnlyTheThreeFlags)
@@ -119,15 +118,17 @@ TEST_F(clsNetFileTest, PermissionWordsFollowOnlyTheThreeFlags)
         EXPECT_EQ(inventory.filePermission(i), QString::fromUtf8(cases[i - 1].second)) << cases[i - 1].first;
 }
 
+// The last answer is filtered again for every filter without asking the server again.
 TEST_F(clsNetFileTest, FilterSearchesUserAndPathCaseInsensitivelyWithoutTrimming)
 {
-    const std::vector<OpenFileRecord> records = {
+    inventory.server("srv");
+    ASSERT_TRUE(inventory.takeAnswer({0, {
         record(1, "jones", "c:\\x\\plain.doc"),    // user and path
         record(2, "mary", "c:\\Jo\\notes.txt"),    // path only
         record(3, "ann", "c:\\x\\read.txt", 1),    // "read" only in the permission words
         record(4, "carl", "c:\\x\\y.bat"),         // "bat" in the type and the path
         record(5, "tom a", "c:\\z"),               // " a" in the user name
-    };
+    }}));
     const struct {
         const char* filter;
         std::vector<std::int32_t> kept;
@@ -138,41 +139,35 @@ TEST_F(clsNetFileTest, FilterSearchesUserAndPathCaseInsensitivelyWithoutTrimming
         {"access", {}, " 5 open connections on 'srv' - Filtered elements: 0"},
         {"  ", {1, 2, 3, 4, 5}, " 5 open connections on 'srv'"},
         {" a", {5}, " 5 open connections on 'srv' - Filtered elements: 1"},
+        {"", {1, 2, 3, 4, 5}, " 5 open connections on 'srv'"},
     };
     for (const auto& c : cases) {
-        loadFrom("srv", QString::fromUtf8(c.filter), records);
+        inventory.rebuild(QString::fromUtf8(c.filter));
         std::vector<std::int32_t> kept;
         for (std::int16_t i = 1; i <= inventory.count(); ++i)
             kept.push_back(inventory.idFile(i));
         EXPECT_EQ(kept, c.kept) << '"' << c.filter << '"';
         EXPECT_EQ(inventory.message(), QString::fromUtf8(c.message)) << '"' << c.filter << '"';
     }
+    EXPECT_TRUE(source->enumerated().empty());
 }
 
+// A failed enumeration keeps the entries, the last answer and its server; the message goes.
 TEST_F(clsNetFileTest, FailedEnumerationKeepsEntriesAndEmptiesMessage)
 {
-    loadFrom("srv", "", threeFiles());
-    source->answer = {1003, {record(99, "eve", "c:\\e")}};
+    loadFrom("srv", "bob", threeFiles());
+    source->serve({record(99, "eve", "c:\\e")});
+    source->fail(1003);
     inventory.server("other");
     inventory.load("");
 
-    EXPECT_EQ(inventory.count(), 3);
-    EXPECT_EQ(inventory.userName(1), "alice");
+    EXPECT_EQ(inventory.count(), 1);
+    EXPECT_EQ(inventory.userName(1), "bob");
     EXPECT_EQ(inventory.message(), QString());
-    EXPECT_EQ(inventory.fileNameFullPath(1), "\\\\other\\d\\docs\\a.txt");
-}
-
-TEST_F(clsNetFileTest, ServerNameIsStoredAndPassedAsTyped)
-{
-    loadFrom(" \\\\Fs01 ", "", threeFiles());
-    EXPECT_EQ(inventory.server(), " \\\\Fs01 ");
-    EXPECT_EQ(source->enumerated.back(), "\\\\ \\\\Fs01 ");
-    EXPECT_EQ(inventory.message(), " 3 open connections on ' \\\\Fs01 '");
-
-    inventory.server("fs02");
+    EXPECT_EQ(inventory.fileNameFullPath(1), "\\\\other\\c\\share\\report.pdf");
+    EXPECT_EQ(inventory.answeredServer(), "srv");
+    inventory.rebuild("");
     EXPECT_EQ(inventory.count(), 3);
-    inventory.server("   ");
-    EXPECT_EQ(inventory.count(), 0);
 }
 
 TEST_F(clsNetFileTest, MoreThan32767KeptEntriesOverflow)
@@ -200,14 +195,8 @@ TEST_F(clsNetFileTest, CloseFileSendsTheIdentifierToTheServerNowNamed)
     source->closeStatus = 2;
     inventory.server("Other");
     EXPECT_FALSE(inventory.CloseFile(2));
-    EXPECT_FALSE(inventory.CloseFile(2));
     EXPECT_FALSE(inventory.CloseFile(3));
-
-    ASSERT_EQ(source->closed.size(), 3u);
-    EXPECT_EQ(source->closed[0].server, "\\\\srv");
-    EXPECT_EQ(source->closed[0].id, 0x80000001u);
-    EXPECT_EQ(source->closed[1].server, "\\\\Other");
-    EXPECT_EQ(source->closed[2].id, 0xFFFFFFFFu);
+    EXPECT_EQ(source->closed(), QStringList({"\\\\srv 2147483649", "\\\\Other 4294967295"}));
     // The closed entry stays until the next load.
     EXPECT_EQ(inventory.count(), 2);
     EXPECT_EQ(inventory.userName(1), "u");

@@ -1,56 +1,9 @@
-// The window without a mouse: the menu keys, the whole job by keys alone, and what a screen
-// reader announces.
+// The pop-up menu by mouse and by keys, and the whole job without a mouse.
 #include "WindowDriver.h"
 
-#include <QAccessible>
 #include <QKeySequence>
 
-#include <gtest/gtest.h>
-
 namespace {
-
-QString announcedName(QObject* control)
-{
-    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
-    return accessible ? accessible->text(QAccessible::Name) : QStringLiteral("<not accessible>");
-}
-
-// Runs `inPopup` on the next pop-up menu or modal box once `act` has opened it; answers whether
-// one opened. `inPopup` must close what it was given.
-bool whenOpened(const std::function<void()>& act, const std::function<void(QWidget&)>& inPopup)
-{
-    bool opened = false;
-    QTimer::singleShot(0, [&] {
-        QWidget* popup = QApplication::activePopupWidget() ? QApplication::activePopupWidget()
-                                                           : QApplication::activeModalWidget();
-        if (popup) {
-            opened = true;
-            inPopup(*popup);
-        }
-    });
-    act();
-    QApplication::processEvents();
-    return opened;
-}
-
-// "no menu", or the enabled states of the menu's items as 1 and 0, and where the menu opened.
-struct MenuSeen {
-    QString states = QStringLiteral("no menu");
-    QPoint at;
-};
-
-MenuSeen menuOpenedBy(const std::function<void()>& act)
-{
-    MenuSeen seen;
-    whenOpened(act, [&](QWidget& popup) {
-        seen.states.clear();
-        for (QAction* action : popup.actions())
-            seen.states += action->isEnabled() ? u'1' : u'0';
-        seen.at = popup.pos();
-        popup.close();
-    });
-    return seen;
-}
 
 // One key as a keyboard delivers it: the release goes where the focus is after the press
 // (nowhere while a closed pop-up hands the focus back).
@@ -59,17 +12,6 @@ void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
     QTest::keyPress(QApplication::focusWidget(), key, modifiers);
     if (QWidget* focus = QApplication::focusWidget())
         QTest::keyRelease(focus, key, modifiers);
-}
-
-// Tab into the list and check its first n rows.
-void checkFirstRows(int n)
-{
-    press(Qt::Key_Tab);
-    for (int row = 1; row <= n; ++row) {
-        if (row > 1)
-            press(Qt::Key_Down);
-        press(Qt::Key_Space);
-    }
 }
 
 std::vector<OpenFileRecord> threeFiles()
@@ -81,7 +23,7 @@ std::vector<OpenFileRecord> threeFiles()
 } // namespace
 
 // The Menu key and Shift+F10 open the right button's menu under its rules, at the current row.
-TEST(Keyboard, MenuKeysOpenTheRightButtonsMenuAtTheCurrentRow)
+TEST(WindowMenu, MenuKeysOpenTheRightButtonsMenuAtTheCurrentRow)
 {
     const struct {
         int rows;
@@ -101,17 +43,65 @@ TEST(Keyboard, MenuKeysOpenTheRightButtonsMenuAtTheCurrentRow)
         ListView& list = *driver.window.lst;
         driver.source->serve(c.rows ? threeFiles() : std::vector<OpenFileRecord>{});
         driver.typeServer("fs01");
-        checkFirstRows(c.checked);
-        const std::string what = QKeySequence(c.key).toString().toStdString() + " with " + std::to_string(c.checked) + " checked";
-
-        const QRect current = list.visualRect(list.currentIndex());
-        const MenuSeen byKey = menuOpenedBy([&] { press(c.key, c.modifiers); });
-        EXPECT_EQ(byKey.states.toStdString(), c.states) << what;
-        if (byKey.states != "no menu") {
-            EXPECT_EQ(byKey.at, list.viewport()->mapToGlobal(current.isValid() ? current.bottomLeft() : QPoint()))
-                << what;
-            EXPECT_EQ(byKey.states, menuOpenedBy([&] { driver.rightClickList([](QMenu& m) { m.close(); }); }).states);
+        press(Qt::Key_Tab);
+        for (int row = 1; row <= c.checked; ++row) {
+            if (row > 1)
+                press(Qt::Key_Down);
+            press(Qt::Key_Space);
         }
+        const std::string what = QKeySequence(c.key).toString().toStdString() + " with " + std::to_string(c.checked) + " checked";
+        const QRect current = list.visualRect(list.currentIndex());
+        QPoint at;
+        EXPECT_EQ(WindowDriver::menuStates([&] { press(c.key, c.modifiers); }, &at).toStdString(), c.states) << what;
+        if (c.states != std::string("no menu")) {
+            EXPECT_EQ(at, list.viewport()->mapToGlobal(current.bottomLeft())) << what;
+        }
+    }
+}
+
+// The right button's menu: its items follow the check marks and whether the rows are the
+// named server's; no other button opens it.
+TEST(WindowMenu, StatesFollowTheMarksAndTheServerOfTheRows)
+{
+    WindowDriver driver;
+    const auto states = [&] { return WindowDriver::menuStates([&] { driver.rightClickList(); }).toStdString(); };
+    EXPECT_EQ(states(), "no menu");
+    driver.source->serve(threeFiles());
+    driver.typeServer("fs01");
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        const char* states;
+    } steps[] = {
+        {"nothing checked", [] {}, "010"},
+        {"one row checked", [&] { driver.check("key1"); }, "111"},
+        {"check all", [&] { driver.chooseFromMenu(1); }, "101"},
+        {"uncheck all", [&] { driver.chooseFromMenu(2); }, "010"},
+        {"rows of a server whose listing failed",
+         [&] {
+             driver.source->fail(1003);
+             driver.window.txtPc->setFocus();
+             driver.typeServer("fs02");
+             driver.check("key1");
+         },
+         "011"},
+        {"the same server listed",
+         [&] {
+             driver.source->serve(threeFiles());
+             driver.typeFilter("");
+             driver.check("key1");
+         },
+         "111"},
+        {"left and middle button",
+         [&] {
+             const auto click = [&](Qt::MouseButton b) { QTest::mouseClick(driver.window.lst->viewport(), b, {}, QPoint(20, 20)); };
+             EXPECT_EQ(WindowDriver::menuStates([&] { click(Qt::LeftButton); click(Qt::MiddleButton); }), "no menu");
+         },
+         "111"},
+    };
+    for (const auto& step : steps) {
+        step.act();
+        EXPECT_EQ(states(), step.states) << step.what;
     }
 }
 
@@ -119,7 +109,6 @@ TEST(Keyboard, MenuKeysOpenTheRightButtonsMenuAtTheCurrentRow)
 TEST(Keyboard, TheWholeJobWithKeysAlone)
 {
     WindowDriver driver;
-    frmMain& window = driver.window;
     driver.source->serve(threeFiles());
     QTest::keyClicks(QApplication::focusWidget(), "fs01");
     press(Qt::Key_Return);
@@ -128,35 +117,18 @@ TEST(Keyboard, TheWholeJobWithKeysAlone)
     ASSERT_TRUE(driver.settle());
     ASSERT_EQ(driver.rowKeys(), QStringList({"key1", "key2"}));
 
-    checkFirstRows(2);
-    ASSERT_EQ(QApplication::focusWidget(), window.lst);
-    QString question;
-    const bool menuOpened = whenOpened([&] { press(Qt::Key_Menu); }, [&](QWidget& menu) {
+    press(Qt::Key_Tab);
+    press(Qt::Key_Space);
+    press(Qt::Key_Down);
+    press(Qt::Key_Space);
+    ASSERT_EQ(QApplication::focusWidget(), driver.window.lst);
+    const bool menuOpened = WindowDriver::whenOpened([] { press(Qt::Key_Menu); }, [](QWidget& menu) {
         QTest::keyClick(&menu, Qt::Key_Down); // the first enabled item: "&Close checked files"
-        whenOpened([&] { QTest::keyClick(&menu, Qt::Key_Return); }, [&](QWidget& box) {
-            if (auto* confirmation = qobject_cast<QMessageBox*>(&box))
-                question = confirmation->text();
+        WindowDriver::whenOpened([&] { QTest::keyClick(&menu, Qt::Key_Return); }, [](QWidget& box) {
             QTest::keyClick(&box, Qt::Key_Return); // Yes is the default button
         });
     });
     ASSERT_TRUE(menuOpened);
     ASSERT_TRUE(driver.settle());
-    EXPECT_EQ(question, "Close checked files?");
-    std::vector<std::uint32_t> closed;
-    for (const auto& call : driver.source->closedSoFar()) {
-        EXPECT_EQ(call.server, "\\\\fs01");
-        closed.push_back(call.id);
-    }
-    EXPECT_EQ(closed, (std::vector<std::uint32_t>{11, 12}));
-    EXPECT_EQ(driver.source->callsOnMainThread(), 0);
-}
-
-TEST(Keyboard, ScreenReadersAnnounceTheListTheBoxesAndTheMenu)
-{
-    WindowDriver driver;
-    frmMain& window = driver.window;
-    const std::pair<QObject*, const char*> controls[] = {
-        {window.lst, "Open files"}, {window.txtPc, "Name server"}, {window.txtFiltro, "Filter"}, {window.utility, "Utility"}};
-    for (const auto& [control, name] : controls)
-        EXPECT_EQ(announcedName(control).toStdString(), name);
+    EXPECT_EQ(driver.source->closed(), QStringList({"\\\\fs01 11", "\\\\fs01 12"}));
 }

@@ -2,7 +2,7 @@
 
 #include "PictureBox.h"
 
-#include <gtest/gtest.h>
+#include <QAccessible>
 
 #include <vector>
 
@@ -19,57 +19,59 @@ void PrintTo(const Twips& t, std::ostream* os)
     *os << t.left << ',' << t.top << ' ' << t.width << 'x' << t.height;
 }
 
-Twips twipsOf(const QWidget* w)
+std::vector<Twips> twipsOf(std::initializer_list<const QWidget*> controls)
 {
-    return {w->x() * 15, w->y() * 15, w->width() * 15, w->height() * 15};
+    std::vector<Twips> all;
+    for (const QWidget* w : controls)
+        all.push_back({w->x() * 15, w->y() * 15, w->width() * 15, w->height() * 15});
+    return all;
 }
 
-class WindowLayout : public ::testing::Test {
-protected:
-    WindowDriver driver;
-    frmMain& window = driver.window;
-
-    std::vector<Twips> controls() const
-    {
-        return {twipsOf(window.frameNomePc), twipsOf(window.txtPc), twipsOf(window.pic), twipsOf(window.frameFiltro),
-                twipsOf(window.txtFiltro), twipsOf(window.frameConn), twipsOf(window.lst)};
-    }
-};
+QString announcedName(QObject* control)
+{
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+    return accessible ? accessible->text(QAccessible::Name) : QStringLiteral("<not accessible>");
+}
 
 } // namespace
 
 // Sizes in pixels, one after the other, from the first show on. The fitted controls follow
 // the outer size W x H in twips; an invalid width stops the fitting, heights and all, until
 // the next resize.
-TEST_F(WindowLayout, ResizesFitTheListAndTheFilterBoxOnly)
+TEST(WindowLayout, ResizesFitTheListAndTheFilterBoxOnly)
 {
+    WindowDriver driver;
+    const frmMain& window = driver.window;
     const struct {
         int width, height;
     } sizes[] = {{690, 480}, {790, 547}, {740, 600}, {100, 640}, {800, 500}};
     EXPECT_EQ(window.size(), QSize(690, 480));
     std::vector<Twips> previous;
     for (const auto& size : sizes) {
-        window.resize(size.width, size.height);
+        driver.window.resize(size.width, size.height);
         QCoreApplication::processEvents();
         const int w = window.frameGeometry().width() * 15, h = window.frameGeometry().height() * 15;
         const std::vector<Twips> expected = w < 2400 ? previous : std::vector<Twips>{
             {120, 120, 1935, 735}, {120, 240, 1695, 405}, {8160, 240, 1215, 495}, {2160, 120, w - 2400, 735},
             {120, 240, w - 2640, 405}, {120, 960, w - 360, h - 1560}, {120, 240, w - 600, h - 1920}};
-        EXPECT_EQ(controls(), expected) << size.width << 'x' << size.height;
-        previous = controls();
+        previous = twipsOf({window.frameNomePc, window.txtPc, window.pic, window.frameFiltro, window.txtFiltro,
+                            window.frameConn, window.lst});
+        EXPECT_EQ(previous, expected) << size.width << 'x' << size.height;
     }
 }
 
-TEST_F(WindowLayout, CaptionsFontsColumnsImagesMenuAndTabOrder)
+// What the user sees and a screen reader announces before any listing, and the tab order.
+TEST(WindowLayout, CaptionsFontsColumnsImagesMenuAndTabOrder)
 {
+    WindowDriver driver;
+    frmMain& window = driver.window;
+    EXPECT_TRUE(window.windowTitle().startsWith("Tarnwick v1.0 - "));
+    EXPECT_EQ(window.frameConn->title(), "Connections...");
     EXPECT_EQ(window.frameNomePc->title(), "Name server:");
     EXPECT_EQ(window.frameFiltro->title(), "Filter:");
     EXPECT_EQ(window.txtPc->font().pointSizeF(), 12.0);
     EXPECT_EQ(window.txtFiltro->font().pointSizeF(), 12.0);
     EXPECT_EQ(window.lst->font().pointSizeF(), 9.75);
-    EXPECT_EQ(window.lst->parentWidget(), window.frameConn);
-    EXPECT_EQ(window.txtFiltro->parentWidget(), window.frameFiltro);
-    EXPECT_EQ(window.findChild<PictureBox*>("pic"), window.pic);
 
     QStringList headers;
     QList<int> widths;
@@ -90,6 +92,11 @@ TEST_F(WindowLayout, CaptionsFontsColumnsImagesMenuAndTabOrder)
         captions << item->text();
     EXPECT_EQ(captions, QStringList({"&Close checked files", "&Check all files", "&Uncheck all files"}));
 
+    const std::pair<QObject*, const char*> controls[] = {
+        {window.lst, "Open files"}, {window.txtPc, "Name server"}, {window.txtFiltro, "Filter"}, {window.utility, "Utility"}};
+    for (const auto& [control, name] : controls)
+        EXPECT_EQ(announcedName(control).toStdString(), name);
+
     EXPECT_TRUE(window.txtPc->hasFocus());
     QTest::keyClick(window.txtPc, Qt::Key_Tab);
     EXPECT_TRUE(window.txtFiltro->hasFocus());
@@ -97,12 +104,13 @@ TEST_F(WindowLayout, CaptionsFontsColumnsImagesMenuAndTabOrder)
     EXPECT_TRUE(window.lst->hasFocus());
 }
 
-TEST_F(WindowLayout, ClosingTheWindowEndsTheProgramAtOnce)
+TEST(WindowLayout, ClosingTheWindowEndsTheProgramAtOnce)
 {
+    WindowDriver driver;
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
-            window.close();
+            driver.window.close();
             std::abort(); // never reached: closing ends the process
         },
         ::testing::ExitedWithCode(0), "");

@@ -16,6 +16,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <utility>
 
@@ -56,8 +58,13 @@ public:
         window.txtPc->setFocus();
     }
 
-    // A call still held would keep the worker, and so the window's end, waiting.
-    ~WindowDriver() { source->releaseAll(); }
+    // A call still held would keep the worker, and so the window's end, waiting. A call on the
+    // window's thread would have frozen the window for as long as the server took.
+    ~WindowDriver()
+    {
+        source->releaseAll();
+        EXPECT_EQ(source->callsOnMainThread(), 0);
+    }
 
     void enterServer(const QString& name)
     {
@@ -87,13 +94,25 @@ public:
         return QTest::qWaitFor([this] { return !busy(); }, 20000);
     }
 
-    std::size_t enumerations() const { return source->enumeratedSoFar().size(); }
+    // The texts of one column in display order; the rows' keys for column -1.
+    QStringList column(int subItem) const
+    {
+        QStringList texts;
+        for (std::int32_t p = 1; p <= window.lst->listItems().count(); ++p) {
+            const ListItem row = window.lst->listItems().item(p);
+            texts << (subItem < 0 ? row.key() : subItem == 0 ? row.text() : row.subItem(subItem));
+        }
+        return texts;
+    }
 
-    QStringList rowKeys() const
+    QStringList rowKeys() const { return column(-1); }
+
+    QStringList checkedKeys() const
     {
         QStringList keys;
         for (std::int32_t p = 1; p <= window.lst->listItems().count(); ++p)
-            keys << window.lst->listItems().item(p).key();
+            if (window.lst->listItems().item(p).checked())
+                keys << window.lst->listItems().item(p).key();
         return keys;
     }
 
@@ -106,38 +125,61 @@ public:
         }
     }
 
-    // Right-clicks the list and hands the open pop-up menu to `inMenu`, which must close it
-    // or choose one of its items. Answers whether a menu appeared.
-    bool rightClickList(const std::function<void(QMenu&)>& inMenu)
+    // Runs `act`, then `inPopup` on the pop-up menu or modal box it opened, which `inPopup`
+    // must close, answer or choose from. Answers whether one opened.
+    static bool whenOpened(const std::function<void()>& act, const std::function<void(QWidget&)>& inPopup)
     {
-        bool shown = false;
+        bool opened = false;
         QTimer::singleShot(0, [&] {
-            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-                shown = true;
-                inMenu(*menu);
+            QWidget* popup = QApplication::activePopupWidget() ? QApplication::activePopupWidget()
+                                                               : QApplication::activeModalWidget();
+            if (popup) {
+                opened = true;
+                inPopup(*popup);
             }
         });
-        QTest::mouseClick(window.lst->viewport(), Qt::RightButton, {}, QPoint(20, 20));
+        act();
         QApplication::processEvents();
-        return shown;
+        return opened;
     }
 
-    static void choose(QMenu& menu, QAction* action)
-    {
-        menu.setActiveAction(action);
-        QTest::keyClick(&menu, Qt::Key_Return);
-    }
+    void rightClickList() { QTest::mouseClick(window.lst->viewport(), Qt::RightButton, {}, QPoint(20, 20)); }
 
-    // Answers the next "Close checked files?" with the given button.
-    static void answerConfirmation(QMessageBox::StandardButton answer, QString* text = nullptr)
+    // "no menu", or the enabled states of the items of the menu `act` opens as 1 and 0, and
+    // where it opened; the menu is closed again.
+    static QString menuStates(const std::function<void()>& act, QPoint* at = nullptr)
     {
-        QTimer::singleShot(0, [=] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            if (text)
-                *text = box->windowTitle() + u'|' + box->text();
-            box->button(answer)->click();
+        QString states = QStringLiteral("no menu");
+        whenOpened(act, [&](QWidget& menu) {
+            states.clear();
+            for (QAction* action : menu.actions())
+                states += action->isEnabled() ? u'1' : u'0';
+            if (at)
+                *at = menu.pos();
+            menu.close();
         });
+        return states;
+    }
+
+    // Chooses an item of the right button's menu; `inBox` gets the modal box it opens, if any.
+    bool chooseFromMenu(int item, const std::function<void(QWidget&)>& inBox = [](QWidget&) {})
+    {
+        return whenOpened([this] { rightClickList(); }, [&](QWidget& menu) {
+            static_cast<QMenu&>(menu).setActiveAction(menu.actions().at(item));
+            whenOpened([&] { QTest::keyClick(&menu, Qt::Key_Return); }, inBox);
+        });
+    }
+
+    // Chooses "Close checked files", runs `atQuestion` while the question is open and answers Yes.
+    bool closeChecked(const std::function<void(QMessageBox&)>& atQuestion = [](QMessageBox&) {})
+    {
+        bool asked = false;
+        return chooseFromMenu(0, [&](QWidget& box) {
+            if (auto* question = qobject_cast<QMessageBox*>(&box)) {
+                asked = true;
+                atQuestion(*question);
+                question->button(QMessageBox::Yes)->click();
+            }
+        }) && asked;
     }
 };
