@@ -59,6 +59,11 @@ double WidestText::estimate(const QString& text)
     const qsizetype size = text.size();
     for (qsizetype i = 0; i < size; ++i) {
         const QChar c = text[i];
+        // The common case, a character already measured, is one look-up; surrogates never are.
+        if (const float known = m_advance[c.unicode()]; known >= 0 && !c.isSurrogate()) {
+            width += known;
+            continue;
+        }
         if (c.isHighSurrogate() && i + 1 < size && text[i + 1].isLowSurrogate()) {
             width += advance(QChar::surrogateToUcs4(c, text[i + 1]));
             ++i;
