@@ -79,6 +79,7 @@ private:
     ServerWorker& worker();
     void createInventory();
     void refreshConnections();
+    void refreshForAnotherServerName();
     void askForListing();
     void startListing();
     void showAnswer(const OpenFileList& answer);

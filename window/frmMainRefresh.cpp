@@ -43,19 +43,22 @@ void frmMain::txtPc_KeyUp(std::int16_t keyCode, std::int16_t /*shift*/)
 {
     if (keyCode != keyEnter)
         return;
-    if (!sameServerName(inventory().server(), txtPc->text())) {
-        m_loginDeclined.clear();
-        refreshConnections();
-    }
+    refreshForAnotherServerName();
     txtFiltro->setFocus();
 }
 
 void frmMain::txtPc_LostFocus()
 {
-    if (!sameServerName(inventory().server(), txtPc->text())) {
-        m_loginDeclined.clear();
-        refreshConnections();
-    }
+    refreshForAnotherServerName();
+}
+
+// A server named anew may be offered the login box again, even one declined before.
+void frmMain::refreshForAnotherServerName()
+{
+    if (sameServerName(inventory().server(), txtPc->text()))
+        return;
+    m_loginDeclined.clear();
+    refreshConnections();
 }
 
 void frmMain::txtFiltro_KeyUp(std::int16_t /*keyCode*/, std::int16_t /*shift*/)
