@@ -195,7 +195,6 @@ TEST_F(clsNetFileTest, CloseFileSendsTheIdentifierToTheServerNowNamed)
     source->closeStatus = 2;
     inventory.server("Other");
     EXPECT_FALSE(inventory.CloseFile(2));
-    EXPECT_FALSE(inventory.CloseFile(3));
     EXPECT_EQ(source->closed(), QStringList({"\\\\srv 2147483649", "\\\\Other 4294967295"}));
     // The closed entry stays until the next load.
     EXPECT_EQ(inventory.count(), 2);

@@ -254,20 +254,14 @@ TEST_F(Platform, NothingAnotherUserPlantsTakesOrFakesTheLock)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "acting as another user needs root";
-    const struct {
-        const char* what;
-        Plant plant;
-    } cases[] = {
-        {"a file of nobody's, locked by nobody", Plant::heldFile},
-        {"a socket of nobody's, listening", Plant::boundSocket},
-    };
-    for (const auto& c : cases) {
-        const pid_t planter = plantAsNobody(c.plant, lockPath());
-        ASSERT_GT(planter, 0) << c.what;
+    for (const Plant plant : {Plant::heldFile, Plant::boundSocket}) {
+        SCOPED_TRACE(plant == Plant::heldFile ? "a file of nobody's, locked by nobody" : "a socket of nobody's, listening");
+        const pid_t planter = plantAsNobody(plant, lockPath());
+        ASSERT_GT(planter, 0);
         {
             InstanceLock lock("Tarnwick");
-            EXPECT_TRUE(lock.acquired()) << c.what;
-            EXPECT_FALSE(InstanceLock("Tarnwick").acquired()) << c.what << ": the lock must really be held";
+            EXPECT_TRUE(lock.acquired());
+            EXPECT_FALSE(InstanceLock("Tarnwick").acquired()) << "the lock must really be held";
         }
         ::kill(planter, SIGKILL);
         ::waitpid(planter, nullptr, 0);

@@ -6,24 +6,19 @@
 
 #include <vector>
 
-namespace {
-
-// A control's geometry in twips, relative to its container.
-struct Twips {
-    int left, top, width, height;
-    bool operator==(const Twips&) const = default;
-};
-
-void PrintTo(const Twips& t, std::ostream* os)
+void PrintTo(const QRect& r, std::ostream* os)
 {
-    *os << t.left << ',' << t.top << ' ' << t.width << 'x' << t.height;
+    *os << r.left() << ',' << r.top() << ' ' << r.width() << 'x' << r.height();
 }
 
-std::vector<Twips> twipsOf(std::initializer_list<const QWidget*> controls)
+namespace {
+
+// The controls' geometries in twips, relative to their containers.
+std::vector<QRect> twipsOf(std::initializer_list<const QWidget*> controls)
 {
-    std::vector<Twips> all;
+    std::vector<QRect> all;
     for (const QWidget* w : controls)
-        all.push_back({w->x() * 15, w->y() * 15, w->width() * 15, w->height() * 15});
+        all.emplace_back(w->x() * 15, w->y() * 15, w->width() * 15, w->height() * 15);
     return all;
 }
 
@@ -46,12 +41,12 @@ TEST(WindowLayout, ResizesFitTheListAndTheFilterBoxOnly)
         int width, height;
     } sizes[] = {{690, 480}, {790, 547}, {740, 600}, {100, 640}, {800, 500}};
     EXPECT_EQ(window.size(), QSize(690, 480));
-    std::vector<Twips> previous;
+    std::vector<QRect> previous;
     for (const auto& size : sizes) {
         driver.window.resize(size.width, size.height);
         QCoreApplication::processEvents();
         const int w = window.frameGeometry().width() * 15, h = window.frameGeometry().height() * 15;
-        const std::vector<Twips> expected = w < 2400 ? previous : std::vector<Twips>{
+        const std::vector<QRect> expected = w < 2400 ? previous : std::vector<QRect>{
             {120, 120, 1935, 735}, {120, 240, 1695, 405}, {8160, 240, 1215, 495}, {2160, 120, w - 2400, 735},
             {120, 240, w - 2640, 405}, {120, 960, w - 360, h - 1560}, {120, 240, w - 600, h - 1920}};
         previous = twipsOf({window.frameNomePc, window.txtPc, window.pic, window.frameFiltro, window.txtFiltro,
