@@ -67,27 +67,20 @@ public:
     }
 
     // The servers enumerated, as passed ("\\" + name).
-    QStringList enumerated() const
-    {
-        const std::lock_guard lock(m_mutex);
-        return m_enumerated;
-    }
-
+    QStringList enumerated() const { return locked(m_enumerated); }
     // "server id" per close, in the order asked.
-    QStringList closed() const
-    {
-        const std::lock_guard lock(m_mutex);
-        return m_closed;
-    }
-
+    QStringList closed() const { return locked(m_closed); }
     // Calls made on the application's main thread, where a held call would never return.
-    int callsOnMainThread() const
-    {
-        const std::lock_guard lock(m_mutex);
-        return m_callsOnMainThread;
-    }
+    int callsOnMainThread() const { return locked(m_callsOnMainThread); }
 
 private:
+    template <typename T>
+    T locked(const T& member) const
+    {
+        const std::lock_guard lock(m_mutex);
+        return member;
+    }
+
     void waitForTurn(std::unique_lock<std::mutex>& lock)
     {
         if (QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread()) {
