@@ -33,17 +33,17 @@ const std::vector<OpenFileRecord> threeFiles = {
 // an error for indexes below 1 while there are entries.
 TEST_F(clsNetFileTest, IndexesWithoutEntryAnswerEmptyOrFail)
 {
-    enum class State { fresh, emptyAnswer, blankServer, filled };
+    enum class State { emptyAnswer, blankServer, filled };
     enum class Answer { empty, outOfRange, overflow };
     const struct {
         State state;
         std::int16_t index;
         Answer answer;
     } cases[] = {
-        {State::fresh, -32768, Answer::empty},   {State::emptyAnswer, -5, Answer::empty},
-        {State::blankServer, 0, Answer::empty},  {State::filled, 4, Answer::empty},
-        {State::filled, 32767, Answer::empty},   {State::filled, 0, Answer::outOfRange},
-        {State::filled, -1, Answer::outOfRange}, {State::filled, -32768, Answer::overflow},
+        {State::emptyAnswer, -32768, Answer::empty}, {State::emptyAnswer, -5, Answer::empty},
+        {State::blankServer, 0, Answer::empty},      {State::filled, 4, Answer::empty},
+        {State::filled, 32767, Answer::empty},       {State::filled, 0, Answer::outOfRange},
+        {State::filled, -1, Answer::outOfRange},     {State::filled, -32768, Answer::overflow},
     };
     const std::function<QString(std::int16_t)> properties[] = {
         [&](std::int16_t i) { return inventory.userName(i); },
@@ -55,9 +55,7 @@ TEST_F(clsNetFileTest, IndexesWithoutEntryAnswerEmptyOrFail)
         [&](std::int16_t i) { return inventory.CloseFile(i) ? QStringLiteral("closed") : QString(); },
     };
     for (const auto& c : cases) {
-        inventory = clsNetFile{source};
-        if (c.state != State::fresh)
-            loadFrom("srv", "", c.state == State::emptyAnswer ? std::vector<OpenFileRecord>{} : threeFiles);
+        loadFrom("srv", "", c.state == State::emptyAnswer ? std::vector<OpenFileRecord>{} : threeFiles);
         if (c.state == State::blankServer)
             inventory.server("   ");
         for (std::size_t p = 0; p < std::size(properties); ++p) {
