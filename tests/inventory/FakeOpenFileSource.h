@@ -45,12 +45,7 @@ public:
         m_answer.status = status;
     }
 
-    void hold()
-    {
-        const std::lock_guard lock(m_mutex);
-        m_held = true;
-        m_passes = 0;
-    }
+    void hold() { setHeld(true); }
 
     void release()
     {
@@ -59,12 +54,7 @@ public:
         m_turn.notify_all();
     }
 
-    void releaseAll()
-    {
-        const std::lock_guard lock(m_mutex);
-        m_held = false;
-        m_turn.notify_all();
-    }
+    void releaseAll() { setHeld(false); }
 
     // The servers enumerated, as passed ("\\" + name).
     QStringList enumerated() const { return locked(m_enumerated); }
@@ -79,6 +69,14 @@ private:
     {
         const std::lock_guard lock(m_mutex);
         return member;
+    }
+
+    void setHeld(bool held)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_held = held;
+        m_passes = 0;
+        m_turn.notify_all();
     }
 
     void waitForTurn(std::unique_lock<std::mutex>& lock)
