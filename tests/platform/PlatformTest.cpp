@@ -153,19 +153,21 @@ TEST_F(Platform, CommonTypesGetDistinctSharpIconsInTheList)
     QWidget window;
     ListView* list = new ListView(&window);
     (new PictureBox(&window))->setObjectName(QStringLiteral("pic"));
-    const char* names[] = {"d:\\a.txt", "d:\\b.pdf", "d:\\c.ods", "d:\\d.png", "d:\\e.zip"};
+    // HTML has an icon of its own in the theme, beside its generic text one.
+    const char* names[] = {"d:\\a.txt", "d:\\b.pdf", "d:\\c.ods", "d:\\d.png", "d:\\e.zip", "d:\\f.html"};
+    const std::int32_t count = std::size(names);
     for (const char* name : names) {
         ListItem row = list->listItems().add(QString::fromUtf8(name), QString::fromUtf8(name));
         EXPECT_TRUE(setItemIcon(*list, row, images, QString::fromUtf8(name), true)) << name;
     }
 
     ASSERT_TRUE(scaledScreen && window.devicePixelRatioF() == 2.0);
-    ASSERT_EQ(images.listImages().count(), 5);
-    for (std::int32_t i = 1; i <= 5; ++i) {
+    ASSERT_EQ(images.listImages().count(), count);
+    for (std::int32_t i = 1; i <= count; ++i) {
         const QImage& picture = images.listImages().item(i).picture;
         EXPECT_EQ(picture.deviceIndependentSize(), QSizeF(16, 16)) << names[i - 1];
         EXPECT_EQ(picture.size(), QSize(32, 32)) << names[i - 1];
-        for (std::int32_t j = i + 1; j <= 5; ++j)
+        for (std::int32_t j = i + 1; j <= count; ++j)
             EXPECT_NE(picture, images.listImages().item(j).picture) << names[i - 1] << " and " << names[j - 1];
     }
     const QImage textIcon = QIcon::fromTheme("text-x-generic").pixmap(QSize(16, 16), 2.0).toImage();
