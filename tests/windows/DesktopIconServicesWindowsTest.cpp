@@ -14,17 +14,15 @@ QByteArray contentOf(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-TEST(WindowsDesktopServices, TemporaryDirectoryIsTheSystemsAndExists)
+// The road of a ghost file: made in the temporary directory (named by GetTempPathW with a
+// trailing separator), never truncated, then shown by the shell's small icon.
+TEST(WindowsDesktopServices, GhostFilesInTheTemporaryDirectoryGetTheShellsSmallIcon)
 {
-    const QString path = DesktopIconServices().tempPath();
-    EXPECT_TRUE(path.endsWith(u'\\')) << path.toStdString();
-    EXPECT_TRUE(QDir(path).exists()) << path.toStdString();
-}
-
-TEST(WindowsDesktopServices, CreateOrOpenNeverTruncatesAndRefusesWhatIsNoFile)
-{
-    QTemporaryDir dir;
     DesktopIconServices services;
+    const QString temp = services.tempPath();
+    EXPECT_TRUE(temp.endsWith(u'\\')) << temp.toStdString();
+    QTemporaryDir dir(temp + QStringLiteral("ghosts-XXXXXX"));
+    ASSERT_TRUE(dir.isValid()) << temp.toStdString();
     const QString kept = dir.filePath("ghost.txt");
     QFile file(kept);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("kept") == 4);
@@ -40,15 +38,8 @@ TEST(WindowsDesktopServices, CreateOrOpenNeverTruncatesAndRefusesWhatIsNoFile)
         EXPECT_EQ(services.createOrOpen(c.path), c.opened) << c.path.toStdString();
     EXPECT_EQ(contentOf(dir.filePath("ghost.pdf")), QByteArray());
     EXPECT_EQ(contentOf(kept), QByteArray("kept"));
-}
 
-TEST(WindowsDesktopServices, ShellIconOfAGhostFileIsSmall)
-{
-    QTemporaryDir dir;
-    DesktopIconServices services;
-    const QString ghost = QDir::toNativeSeparators(dir.filePath("ghost.txt"));
-    ASSERT_TRUE(services.createOrOpen(ghost));
-    const QPixmap icon = services.smallIconOf(ghost);
+    const QPixmap icon = services.smallIconOf(QDir::toNativeSeparators(kept));
     EXPECT_EQ(icon.size(), QSize(16, 16));
     QImage transparent(icon.size(), QImage::Format_ARGB32);
     transparent.fill(Qt::transparent);
