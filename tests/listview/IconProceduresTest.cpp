@@ -17,12 +17,11 @@
 namespace {
 
 // Icon services that touch no disk and record every ghost file and icon asked for. Each
-// icon is a solid square of iconColor, so a captured image can be checked for it.
+// icon is a dark cyan square, so a captured image can be checked for it.
 class RecordingIconServices final : public IconServices {
 public:
     QString reportedTempPath = QStringLiteral("/tmp/tarnwick-test");
     bool creationSucceeds = true;
-    QColor iconColor = Qt::darkCyan;
 
     QStringList createdPaths;
     QStringList iconQueries;
@@ -39,32 +38,12 @@ public:
     {
         iconQueries.append(path);
         QPixmap icon(16, 16);
-        icon.fill(iconColor);
+        icon.fill(Qt::darkCyan);
         return icon;
     }
 };
 
-TEST(ImageListTest, KeysAreUniqueTrimmedAndCaseInsensitive)
-{
-    QImage large(32, 32, QImage::Format_ARGB32_Premultiplied);
-    large.fill(Qt::red);
-    ImageList images;
-    ImageList::ListImages& list = images.listImages();
-    EXPECT_EQ(list.add(QStringLiteral("noExt"), large), 1);
-    EXPECT_EQ(list.add(QStringLiteral(" PDF "), large), 2);
-    for (const char* refused : {"pdf", "  Pdf", "", "   ", "NOEXT"})
-        EXPECT_THROW(list.add(QString::fromUtf8(refused), large), std::invalid_argument) << refused;
-    EXPECT_THROW(list.add(QStringLiteral("txt"), QImage()), std::invalid_argument);
-
-    EXPECT_EQ(list.count(), 2);
-    EXPECT_EQ(images.indexOfKey(u"pdf"), 2);
-    EXPECT_EQ(images.indexOfKey(u" noext "), 1);
-    EXPECT_EQ(images.indexOfKey(u"txt"), 0);
-    EXPECT_EQ(list.item(2).picture.size(), QSize(16, 16));
-    EXPECT_THROW(list.item(3), std::out_of_range);
-}
-
-// A window holding the list and the drawing surface "pic", with the built-in "noExt" image.
+// A window holding the list and the drawing surface, with the built-in "noExt" image.
 class IconProcedures : public ::testing::Test {
 protected:
     std::shared_ptr<RecordingIconServices> services = std::make_shared<RecordingIconServices>();
@@ -75,7 +54,6 @@ protected:
 
     void SetUp() override
     {
-        pic->setObjectName(QStringLiteral("pic"));
         QImage blank(16, 16, QImage::Format_ARGB32_Premultiplied);
         blank.fill(Qt::white);
         images.listImages().add(QStringLiteral("noExt"), blank);
@@ -83,75 +61,76 @@ protected:
     }
 
     void TearDown() override { installIconServices(nullptr); }
-
-    // Adds a row for the file, gives it its icon and answers the row's image index.
-    std::int32_t iconOf(const QString& fileName)
-    {
-        ListItem row = list->listItems().add(QStringLiteral("key%1").arg(list->listItems().count() + 1), "user");
-        const bool iconSet = setItemIcon(*list, row, images, fileName, true);
-        EXPECT_EQ(iconSet, row.smallIcon() != 0);
-        EXPECT_EQ(row.icon(), row.smallIcon());
-        return row.smallIcon();
-    }
 };
 
-TEST_F(IconProcedures, OneImagePerExtensionWhateverItsCase)
+TEST_F(IconProcedures, ImageKeysAreUniqueTrimmedAndCaseInsensitive)
 {
-    EXPECT_EQ(iconOf(QStringLiteral("\\\\srv\\d\\report.PDF")), 2);
-    EXPECT_EQ(iconOf(QStringLiteral("d:\\notes.pdf")), 2);
-    EXPECT_EQ(images.listImages().count(), 2);
-    EXPECT_EQ(images.listImages().item(2).key, QStringLiteral("pdf"));
-    EXPECT_EQ(services->createdPaths, QStringList{QStringLiteral("/tmp/tarnwick-test/ghost.PDF")});
-    EXPECT_EQ(services->iconQueries, services->createdPaths);
-    EXPECT_EQ(list->smallIcons(), &images);
-    EXPECT_EQ(list->icons(), &images);
-    // The held image is the drawn icon.
-    EXPECT_EQ(images.listImages().item(2).picture.pixelColor(8, 8), services->iconColor);
+    QImage large(32, 32, QImage::Format_ARGB32_Premultiplied);
+    large.fill(Qt::red);
+    ImageList::ListImages& entries = images.listImages();
+    EXPECT_EQ(entries.add(QStringLiteral(" PDF "), large), 2);
+    for (const char* refused : {"pdf", "  Pdf", "", "   ", "NOEXT"})
+        EXPECT_THROW(entries.add(QString(refused), large), std::invalid_argument) << refused;
+    EXPECT_THROW(entries.add(QStringLiteral("txt"), QImage()), std::invalid_argument);
+
+    EXPECT_EQ(entries.count(), 2);
+    EXPECT_EQ(entries.item(2).picture.size(), QSize(16, 16));
+    EXPECT_THROW(entries.item(3), std::out_of_range);
 }
 
-// Rows that get no image of their own type: names without extension get the built-in one
-// without any ghost file or query; unsafe extensions and failing steps leave the row without
-// an image and nothing registered.
-TEST_F(IconProcedures, RowsWithoutAnImageOfTheirOwnType)
+// Rows in turn. A type's image is drawn from a ghost file of that type, once whatever the
+// extension's case. Names with a blank extension or none get the built-in image without any
+// ghost file or query; unsafe extensions and failing steps leave the row without an image and
+// register nothing, so the next row of the type tries again.
+TEST_F(IconProcedures, OneImagePerTypeDrawnFromAGhostFileOrNone)
 {
     enum class Fault { none, creationFails, noSurface, noServices };
     const struct {
         QString name;
         Fault fault;
         std::int32_t icon;
-        bool ghostFileMade;
+        QStringList ghostFiles; // made; also asked for their icon where no step fails
     } cases[] = {
-        {"d:\\data\\readme", Fault::none, 1, false},
-        {"   ", Fault::none, 1, false},
-        {"old.NOEXT", Fault::none, 1, false},
-        {"a.p\001df", Fault::none, 0, false},
-        {QStringLiteral("a.fdp\u202Etxt"), Fault::none, 0, false},
-        {"a." + QString(300, u'x'), Fault::none, 0, false},
-        {"a.pdf", Fault::creationFails, 0, true},
-        {"c.txt", Fault::noSurface, 0, true},
-        {"d.doc", Fault::noServices, 0, false},
+        {"\\\\srv\\d\\report.PDF", Fault::none, 2, {"/tmp/tarnwick-test/ghost.PDF"}},
+        {"d:\\notes.pdf", Fault::none, 2, {}},
+        {"d:\\data\\readme", Fault::none, 1, {}},
+        {"d:\\blank.  ", Fault::none, 1, {}},
+        {"old.NOEXT", Fault::none, 1, {}},
+        {"a.p\001df", Fault::none, 0, {}},
+        {QStringLiteral("a.fdp\u202Etxt"), Fault::none, 0, {}},
+        {"a." + QString(300, u'x'), Fault::none, 0, {}},
+        {"a.doc", Fault::creationFails, 0, {"/tmp/tarnwick-test/ghost.doc"}},
+        {"c.txt", Fault::noSurface, 0, {"/tmp/tarnwick-test/ghost.txt"}},
+        {"d.doc", Fault::noServices, 0, {}},
+        {"b.doc", Fault::none, 3, {"/tmp/tarnwick-test/ghost.doc"}},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
         services->createdPaths.clear();
+        services->iconQueries.clear();
         services->creationSucceeds = c.fault != Fault::creationFails;
         pic->setObjectName(c.fault == Fault::noSurface ? "picture" : "pic");
         installIconServices(c.fault == Fault::noServices ? nullptr : services);
-        EXPECT_EQ(iconOf(c.name), c.icon) << c.name.toStdString();
-        EXPECT_EQ(services->createdPaths.isEmpty(), !c.ghostFileMade) << c.name.toStdString();
-        EXPECT_TRUE(services->iconQueries.isEmpty()) << c.name.toStdString();
-        EXPECT_EQ(images.listImages().count(), 1) << c.name.toStdString();
+        ListItem row = list->listItems().add(QString::number(list->listItems().count()), "user");
+        EXPECT_EQ(setItemIcon(*list, row, images, c.name, true), c.icon != 0);
+        EXPECT_EQ(row.smallIcon(), c.icon);
+        EXPECT_EQ(row.icon(), c.icon);
+        EXPECT_EQ(services->createdPaths, c.ghostFiles);
+        EXPECT_EQ(services->iconQueries, c.fault == Fault::none ? c.ghostFiles : QStringList());
     }
-    // A failure is not remembered: the next row of the type tries again.
-    installIconServices(services);
-    EXPECT_EQ(iconOf(QStringLiteral("b.pdf")), 2);
+    EXPECT_EQ(images.listImages().count(), 3);
+    EXPECT_EQ(images.listImages().item(2).key, QStringLiteral("pdf"));
+    // The held image is the drawn icon.
+    EXPECT_EQ(images.listImages().item(2).picture.pixelColor(8, 8), QColor(Qt::darkCyan));
+    EXPECT_EQ(list->smallIcons(), &images);
+    EXPECT_EQ(list->icons(), &images);
 }
 
 TEST_F(IconProcedures, GhostFileIsMadeOnlyDirectlyInTheTemporaryDirectory)
 {
     const char* cases[][3] = {
         {"C:\\Temp\\", "pdf", "C:\\Temp/ghost.pdf"}, {"C:\\Temp", "pdf", "C:\\Temp/ghost.pdf"},
-        {"/var/tmp//", "pdf", "/var/tmp//ghost.pdf"}, {"  /var/tmp/ ", "pdf", "/var/tmp/ghost.pdf"},
-        {"", "pdf", ""}, // never the file-system root
+        {"  /var/tmp/ ", "pdf", "/var/tmp/ghost.pdf"}, {"", "pdf", ""}, // never the root
         {"/tmp", "", ""}, {"/tmp", ".", ""}, {"/tmp", "..", ""}, {"/tmp", "/sub/name", ""},
         {"/tmp", "sub\\name", ""}, {"/tmp", "txt:stream", ""},
     };

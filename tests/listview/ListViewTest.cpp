@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -20,8 +21,6 @@ protected:
     void SetUp() override
     {
         list.setColumns({"User", "Permission type", "Ext", "File name"}, {1500, 1500, 1500, 5000});
-        list.resize(600, 300);
-        list.show();
     }
 
     ListItem add(const QString& key, const QString& text, const QString& fileName = {})
@@ -39,7 +38,8 @@ protected:
         return keys;
     }
 
-    // Fits every column and compares it with what the view itself finds over all its rows.
+    // Fits every column and compares it with what the view itself finds over all its rows,
+    // the header captions left out.
     void expectFitted(const char* when)
     {
         list.header()->setResizeContentsPrecision(-1);
@@ -68,29 +68,19 @@ TEST_F(ListViewTest, HeaderClicksSortStablyAndAlternateTheOrder)
         (text.compare("ann", Qt::CaseInsensitive) == 0 ? ann : bob) << key;
     }
     const QStringList added = keysInDisplayOrder();
-    list.setSortOrder(0);
     const std::vector<ColumnHeader> headers = list.columnHeaders();
-    const struct {
-        int column;
-        QStringList shown;
-    } clicks[] = {
-        {3, added}, // the first click reverses the list's initial order
-        {0, ann + bob}, // a new column continues the alternation
-        {0, bob + ann},
-    };
-    for (const auto& click : clicks) {
-        sortByColumn(list, headers.at(static_cast<std::size_t>(click.column)));
-        EXPECT_EQ(keysInDisplayOrder(), click.shown) << click.column;
-    }
+    sortByColumn(list, headers.at(3)); // the first click reverses the list's initial order
+    EXPECT_EQ(keysInDisplayOrder(), added);
+    list.listItems().item(1).setSubItem(3, "a"); // a changed sort text moves its row at once
+    EXPECT_EQ(list.listItems().item(200).key(), "k0");
+    sortByColumn(list, headers.at(0)); // a new column continues the alternation
+    EXPECT_EQ(keysInDisplayOrder(), ann + bob);
+    sortByColumn(list, headers.at(0));
+    EXPECT_EQ(keysInDisplayOrder(), bob + ann);
     add("late", "Ann"); // a sorted list places new rows too
     EXPECT_EQ(keysInDisplayOrder(), bob + ann + QStringList{"late"});
     list.setSorted(false);
     EXPECT_EQ(keysInDisplayOrder(), added + QStringList{"late"});
-
-    // By a sub-item, re-sorted when that sub-item changes.
-    sortByColumn(list, headers.at(3)); // ascending: "late", without a file name, comes first
-    list.listItems().item(1).setSubItem(3, "z");
-    EXPECT_EQ(list.listItems().item(201).key(), "late");
 }
 
 // After a clear, handles to old rows are dead. The view still shows the old rows until it is
@@ -113,8 +103,6 @@ TEST_F(ListViewTest, RefusesDuplicateKeysBadPositionsAndWhatCameBeforeAClear)
     EXPECT_THROW(first.setChecked(true), std::out_of_range);
     QAbstractItemModel& model = *list.model();
     EXPECT_FALSE(model.setData(model.index(0, 0), Qt::Checked, Qt::CheckStateRole));
-    EXPECT_FALSE(list.listItems().item(1).checked());
-    EXPECT_EQ(list.listItems().item(1).text(), "carl");
     EXPECT_FALSE(model.data(model.index(1, 0)).isValid()); // gone, not read past the end
 }
 
@@ -125,7 +113,6 @@ TEST_F(ListViewTest, FittingMeasuresTheWidestEntryOfAllRowsInDisplayOrder)
     list.listItems().item(3000).setSubItem(3, "c:\\share\\" + QString(120, 'W') + ".txt");
     add("wide", "a user with a rather long name");
     // Sorted, so that no widest row shows at its storage position.
-    list.setSortKey(0);
     list.setSorted(true);
 
     // One header sizes only its column.
@@ -141,8 +128,6 @@ TEST_F(ListViewTest, FittingMeasuresTheWidestEntryOfAllRowsInDisplayOrder)
     larger.setPointSizeF(larger.pointSizeF() * 2);
     list.setFont(larger);
     expectFitted("larger font");
-    // The header caption does not count: "Permission type" is wider than an empty column.
-    EXPECT_LT(list.columnWidth(1), list.fontMetrics().horizontalAdvance("Permission type"));
 
     // A listing whose entries all have a blank user adds no row: the header stays as it was,
     // rather than shrinking to nothing.
@@ -157,30 +142,23 @@ TEST_F(ListViewTest, FittingMeasuresTheWidestEntryOfAllRowsInDisplayOrder)
 TEST_F(ListViewTest, FittingFindsTheWidestTextWhateverItsCharacters)
 {
     const QString plain = "c:\\" + QString(40, 'm');
-    const struct {
-        const char* what;
-        QString text;
-    } cases[] = {
-        {"emoji, beyond 16 bits", "c:\\" + QString::fromUtf8("\xF0\x9F\x93\x81").repeated(12)},
+    const std::pair<const char*, QString> cases[] = {
+        {"emoji, beyond 16 bits", "c:\\" + QString::fromUtf8("\xF0\x9F\x93\x81").repeated(200)},
         {"soft hyphens, drawn only at a line break", "c:\\" + QString("a\u00AD").repeated(60)},
         {"tabs, as wide as the next tab stop", "c:\\" + QString("a\t").repeated(20)},
     };
-    for (const auto& c : cases) {
+    for (const auto& [what, text] : cases) {
         list.listItems().clear();
-        add("k1", "u", c.text);
+        add("k1", "u", text);
         add("k2", "u", plain);
-        expectFitted(c.what);
+        expectFitted(what);
     }
 }
 
 TEST_F(ListViewTest, CheckStatesUpToTheSixteenBitRowLimit)
 {
-    setAllChecked(list, true); // an empty list: nothing to do, nothing thrown
-    EXPECT_EQ(countChecked(list), 0);
     for (int i = 1; i <= 32767; ++i)
         list.listItems().add(QString("k%1").arg(i), "user");
-    list.listItems().item(2).setChecked(true);
-    EXPECT_EQ(countChecked(list), 1);
     setAllChecked(list, true);
     EXPECT_EQ(countChecked(list), 32767);
     setAllChecked(list, false);
