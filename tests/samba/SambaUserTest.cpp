@@ -25,6 +25,14 @@ TEST_F(SambaOrdinaryUser, ListingIsDenied)
     EXPECT_TRUE(list.records.empty());
 }
 
+// A refused login ends no search: the anonymous login comes next, which the server lets in and
+// denies the listing.
+TEST_F(SambaOrdinaryUser, AWrongPasswordIsRefusedAndTheAnonymousLoginDenied)
+{
+    ::setenv("PASSWD", "not-the-password", 1);
+    EXPECT_EQ(NetApiOpenFileSource().enumerate(server()).status, accessDenied);
+}
+
 // Without any password Samba would prompt on the terminal or standard input. Standard input
 // becomes a pipe nobody writes to, so a prompt waits there until the alarm ends the process.
 TEST_F(SambaOrdinaryUser, WithoutAnyPasswordTheListingIsRefusedInsteadOfPrompting)
