@@ -23,19 +23,13 @@
 // every buffer on its context, which lives as long as the process, so no leak checker sees one.
 namespace {
 std::set<void*> buffersOut;
-
-template <typename Function>
-Function* libnetapi(const char* name)
-{
-    return reinterpret_cast<Function*>(dlsym(RTLD_NEXT, name));
-}
 } // namespace
 
 extern "C" NET_API_STATUS NetFileEnum(const char* server, const char* basePath, const char* user, uint32_t level,
                                       uint8_t** buffer, uint32_t maxLength, uint32_t* read, uint32_t* total,
                                       uint32_t* resume)
 {
-    static auto* const next = libnetapi<decltype(NetFileEnum)>("NetFileEnum");
+    static const auto next = reinterpret_cast<decltype(&NetFileEnum)>(dlsym(RTLD_NEXT, "NetFileEnum"));
     const NET_API_STATUS status = next(server, basePath, user, level, buffer, maxLength, read, total, resume);
     if (*buffer != nullptr)
         buffersOut.insert(*buffer);
@@ -44,7 +38,7 @@ extern "C" NET_API_STATUS NetFileEnum(const char* server, const char* basePath, 
 
 extern "C" NET_API_STATUS NetApiBufferFree(void* buffer)
 {
-    static auto* const next = libnetapi<decltype(NetApiBufferFree)>("NetApiBufferFree");
+    static const auto next = reinterpret_cast<decltype(&NetApiBufferFree)>(dlsym(RTLD_NEXT, "NetApiBufferFree"));
     buffersOut.erase(buffer);
     return next(buffer);
 }
