@@ -28,8 +28,7 @@ std::runtime_error smbError(const std::string& what)
 
 // Freeing a context with shutdown closes its files and connections.
 struct FileHolder::Context {
-    Context(const std::string& userName, const std::string& userPassword)
-        : user(userName), password(userPassword), context(smbc_new_context())
+    explicit Context(const FileHolder& owner) : holder(owner), context(smbc_new_context())
     {
         if (context == nullptr)
             throw smbError("smbc_new_context");
@@ -53,12 +52,11 @@ struct FileHolder::Context {
     {
         const auto* self = static_cast<const Context*>(smbc_getOptionUserData(context));
         std::snprintf(workgroup, static_cast<std::size_t>(workgroupSize), "%s", "WORKGROUP");
-        std::snprintf(userName, static_cast<std::size_t>(userSize), "%s", self->user.c_str());
-        std::snprintf(userPassword, static_cast<std::size_t>(passwordSize), "%s", self->password.c_str());
+        std::snprintf(userName, static_cast<std::size_t>(userSize), "%s", self->holder.m_user.c_str());
+        std::snprintf(userPassword, static_cast<std::size_t>(passwordSize), "%s", self->holder.m_password.c_str());
     }
 
-    std::string user;
-    std::string password;
+    const FileHolder& holder;  // its credentials
     SMBCCTX* context;
     std::size_t handles = 0;
 };
@@ -70,7 +68,7 @@ FileHolder::~FileHolder() = default;
 std::size_t FileHolder::open(const std::string& url, Access access)
 {
     if (m_contexts.empty() || m_contexts.back()->handles >= handlesPerContext)
-        m_contexts.push_back(std::make_unique<Context>(m_user, m_password));
+        m_contexts.push_back(std::make_unique<Context>(*this));
     Context& owner = *m_contexts.back();
     SMBCFILE* file = smbc_getFunctionOpen(owner.context)(owner.context, url.c_str(),
                                                          access == Access::readWrite ? O_RDWR : O_RDONLY, 0);

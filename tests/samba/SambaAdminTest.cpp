@@ -1,18 +1,20 @@
-// The inventory over libnetapi against the private test server, as its administrator.
+// The source over libnetapi against the private test server, as its administrator.
 #include "SambaTest.h"
 
 #include "NetApiOpenFileSource.h"
-#include "clsNetFile.h"
 
 #include <QTest>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdint>
-#include <memory>
 #include <set>
+#include <string>
+#include <vector>
 
 #include <netapi.h>
 
@@ -21,19 +23,13 @@
 // every buffer on its context, which lives as long as the process, so no leak checker sees one.
 namespace {
 std::set<void*> buffersOut;
-
-template <typename Function>
-Function* libnetapi(const char* name)
-{
-    return reinterpret_cast<Function*>(dlsym(RTLD_NEXT, name));
-}
 } // namespace
 
 extern "C" NET_API_STATUS NetFileEnum(const char* server, const char* basePath, const char* user, uint32_t level,
                                       uint8_t** buffer, uint32_t maxLength, uint32_t* read, uint32_t* total,
                                       uint32_t* resume)
 {
-    static auto* const next = libnetapi<decltype(NetFileEnum)>("NetFileEnum");
+    static const auto next = reinterpret_cast<decltype(&NetFileEnum)>(dlsym(RTLD_NEXT, "NetFileEnum"));
     const NET_API_STATUS status = next(server, basePath, user, level, buffer, maxLength, read, total, resume);
     if (*buffer != nullptr)
         buffersOut.insert(*buffer);
@@ -42,14 +38,29 @@ extern "C" NET_API_STATUS NetFileEnum(const char* server, const char* basePath, 
 
 extern "C" NET_API_STATUS NetApiBufferFree(void* buffer)
 {
-    static auto* const next = libnetapi<decltype(NetApiBufferFree)>("NetApiBufferFree");
+    static const auto next = reinterpret_cast<decltype(&NetApiBufferFree)>(dlsym(RTLD_NEXT, "NetApiBufferFree"));
     buffersOut.erase(buffer);
     return next(buffer);
 }
 
 namespace {
 
-constexpr std::int16_t noEntry = 0;
+using ::testing::UnorderedElementsAre;
+
+constexpr std::uint32_t accessDenied = 5;
+constexpr std::uint32_t noSuchFile = 2;
+constexpr std::uint32_t noConnection = 1003;
+constexpr std::uint32_t logonFailure = 1326;
+
+// "user permissions path" per listed file.
+std::vector<std::string> shown(const OpenFileList& list)
+{
+    std::vector<std::string> files;
+    for (const OpenFileRecord& file : list.records)
+        files.push_back(QStringLiteral("%1 %2 %3").arg(file.userName.value_or("-")).arg(file.permissions)
+            .arg(file.pathName.value_or("-")).toStdString());
+    return files;
+}
 
 class SambaAdmin : public SambaTest {
 protected:
@@ -62,118 +73,81 @@ protected:
             return;
         alice = &hold("ALICE", FileHolder::Access::readOnly, {"report.PDF", "Docs/Notes.txt"});
         bob = &hold("BOB", FileHolder::Access::readWrite, {"Docs/budget.xlsx"});
-        inventory.server(env("ADDRESS"));
     }
 
-    // The entry of a file of the share, which the server reports by drive letter and backslashes.
-    std::int16_t indexOf(const clsNetFile& listed, const QString& relativePath) const
+    // "user permissions path" for a held file, whose path the server reports by drive letter and
+    // backslashes.
+    std::string held(const char* user, int permissions, const QString& relativePath) const
     {
-        const QString reported = QString(QLatin1String("c:") + env("SHARE_DIR") + u'/' + relativePath).replace(u'/', u'\\');
-        for (std::int16_t index = 1; index <= listed.count(); ++index)
-            if (listed.fileName(index) == reported.toLower())
-                return index;
-        return noEntry;
+        return QStringLiteral("%1 %2 C:%3/%4").arg(QString::fromUtf8(user)).arg(permissions)
+            .arg(env("SHARE_DIR"), relativePath).replace(u'/', u'\\').toStdString();
     }
 
-    QString allOpen() const { return QStringLiteral(" 3 open connections on '%1'").arg(env("ADDRESS")); }
+    // The identifier of bob's one open file; 0, which names none, when it is not listed.
+    std::uint32_t bobsFile()
+    {
+        const std::vector<OpenFileRecord> files = source.enumerate(server()).records;
+        const auto found = std::ranges::find(files, std::optional(env("BOB_USER")), &OpenFileRecord::userName);
+        return found == files.end() ? 0 : found->id;
+    }
 
-    std::shared_ptr<NetApiOpenFileSource> source = std::make_shared<NetApiOpenFileSource>();
-    clsNetFile inventory{source};
+    NetApiOpenFileSource source;
     FileHolder* alice = nullptr;
     FileHolder* bob = nullptr;
 };
 
-TEST_F(SambaAdmin, ListsEveryHeldFileWithItsUserPermissionsAndType)
+TEST_F(SambaAdmin, ListsEveryHeldFileWithItsUserAndPermissions)
 {
-    inventory.load(QString());
-    ASSERT_EQ(inventory.count(), 3);
-    EXPECT_EQ(inventory.message(), allOpen());
-    const char* expected[][4] = {
-        {"report.PDF", "alice", "read access", "pdf"},
-        {"Docs/Notes.txt", "alice", "read access", "txt"},
-        {"Docs/budget.xlsx", "bob", "read write access", "xlsx"},
-    };
-    for (const auto& file : expected) {
-        SCOPED_TRACE(file[0]);
-        const std::int16_t index = indexOf(inventory, QString::fromUtf8(file[0]));
-        ASSERT_NE(index, noEntry);
-        EXPECT_EQ(inventory.userName(index), QString::fromUtf8(file[1]));
-        EXPECT_EQ(inventory.filePermission(index), QString::fromUtf8(file[2]));
-        EXPECT_EQ(inventory.typeFile(index), QString::fromUtf8(file[3]));
-    }
-}
-
-TEST_F(SambaAdmin, FilterKeepsMatchingUsersAndPathsAndCountsThem)
-{
-    const std::pair<const char*, std::int16_t> cases[] = {{"BOB", 1}, {"docs\\", 2}, {"nobody-matches", 0}};
-    for (const auto& [filter, kept] : cases) {
-        SCOPED_TRACE(filter);
-        inventory.load(QString::fromUtf8(filter));
-        EXPECT_EQ(inventory.count(), kept);
-        EXPECT_EQ(inventory.message(), allOpen() + QStringLiteral(" - Filtered elements: %1").arg(kept));
-    }
-}
-
-TEST_F(SambaAdmin, IdentifiersSurviveTheSignedRoundTrip)
-{
-    const OpenFileList list = source->enumerate(server());
-    ASSERT_EQ(list.status, 0u);
-    inventory.load(QString());
-    ASSERT_EQ(static_cast<std::size_t>(inventory.count()), list.records.size());
-    for (std::int16_t index = 1; index <= inventory.count(); ++index)
-        EXPECT_EQ(static_cast<std::uint32_t>(inventory.idFile(index)), list.records[index - 1].id);
+    const OpenFileList list = source.enumerate(server());
+    EXPECT_EQ(list.status, 0u);
+    EXPECT_THAT(shown(list), UnorderedElementsAre(held("alice", 1, "report.PDF"),
+        held("alice", 1, "Docs/Notes.txt"), held("bob", 3, "Docs/budget.xlsx")));
 }
 
 TEST_F(SambaAdmin, EveryAnswerBufferIsHandedBack)
 {
-    inventory.load(QString());
-    EXPECT_EQ(inventory.count(), 3);
-    inventory.server(QStringLiteral("tarnwick-absent.invalid"));
-    inventory.load(QString());
-    EXPECT_EQ(inventory.message(), QString());
+    EXPECT_EQ(source.enumerate(server()).records.size(), 3u);
+    EXPECT_NE(source.enumerate(QStringLiteral("\\\\tarnwick-absent.invalid")).status, 0u);
     EXPECT_TRUE(buffersOut.empty());
 }
 
-TEST_F(SambaAdmin, CloseFileEndsTheOpenOnceAndOnlyThatOne)
+TEST_F(SambaAdmin, CloseEndsThatOpenOnlyAndOnce)
 {
-    inventory.load(QString());
-    const std::int16_t budget = indexOf(inventory, QStringLiteral("Docs/budget.xlsx"));
-    ASSERT_NE(budget, noEntry);
-    clsNetFile beforeClose = inventory;
-
-    EXPECT_TRUE(inventory.CloseFile(budget));
+    const std::uint32_t budget = bobsFile();
+    EXPECT_EQ(source.close(server(), budget), 0u);
     // Samba hands a close to the process serving that client; it takes a moment.
-    EXPECT_TRUE(QTest::qWaitFor(
-        [this] {
-            inventory.load(QString());
-            return inventory.count() == 2 && indexOf(inventory, QStringLiteral("Docs/budget.xlsx")) == noEntry;
-        },
-        10000));
-    EXPECT_FALSE(bob->works(0));
+    const auto closed = [&] { return !bob->works(0) && source.enumerate(server()).records.size() == 2; };
+    EXPECT_TRUE(QTest::qWaitFor(closed, 10000));
     EXPECT_TRUE(alice->works(0));
     EXPECT_TRUE(alice->works(1));
-    // The same id again: the server no longer knows it.
-    EXPECT_FALSE(beforeClose.CloseFile(budget));
+    EXPECT_EQ(source.close(server(), budget), noSuchFile);
 }
 
-TEST_F(SambaAdmin, UnreachableServersKeepTheEntriesAndClearTheMessage)
+TEST_F(SambaAdmin, AnOrdinaryUsersCloseIsDeniedAndTheFileStaysOpen)
 {
-    inventory.load(QString());
-    ASSERT_EQ(inventory.count(), 3);
-    const QString firstPath = inventory.fileName(1);
-    const QString unreachable[] = {
-        QStringLiteral("tarnwick-absent.invalid"), // never resolves, and fails without waiting
-        QStringLiteral("127.31.7.254"),            // loopback, nobody listens
-        server(),                                  // typed with its own backslashes
+    const std::uint32_t budget = bobsFile();
+    source.useLogin(server(), {env("ALICE_USER"), SecretText(env("ALICE_PASSWORD").toStdString())});
+    EXPECT_EQ(source.close(server(), budget), accessDenied);
+    EXPECT_TRUE(bob->works(0));
+}
+
+TEST_F(SambaAdmin, NamesThatReachNoServerAnswerNoConnection)
+{
+    const QString names[] = {
+        QStringLiteral("\\\\tarnwick-absent.invalid"), // never resolves, and fails without waiting
+        QStringLiteral("\\\\127.31.7.254"),            // loopback, nobody listens
+        QLatin1String("\\\\") + server(),              // typed with its own backslashes
     };
-    for (const QString& name : unreachable) {
-        SCOPED_TRACE(name.toStdString());
-        inventory.server(name);
-        inventory.load(QString());
-        EXPECT_EQ(inventory.count(), 3);
-        EXPECT_EQ(inventory.fileName(1), firstPath);
-        EXPECT_EQ(inventory.message(), QString());
-    }
+    for (const QString& name : names)
+        EXPECT_EQ(source.enumerate(name).status, noConnection) << name.toStdString();
+}
+
+// libnetapi says only "no connection" when a login fails; a server that is there refused it.
+TEST_F(SambaAdmin, AWrongTypedPasswordIsRefusedThenTheEnvironmentsLoginServes)
+{
+    source.useLogin(server(), {env("ADMIN_USER"), SecretText("not-the-password")});
+    EXPECT_EQ(source.enumerate(server()).status, logonFailure);
+    EXPECT_EQ(source.enumerate(server()).records.size(), 3u);
 }
 
 } // namespace

@@ -15,11 +15,14 @@ void SambaTest::SetUp()
         GTEST_SKIP() << skipReason.toStdString();
     m_env = *variables;
 
-    // Samba's own conventions, read when the process's one libnetapi context is made; a ticket
+    // Samba's own conventions, which the source reads for a server's first login; a ticket
     // cache of whoever runs the tests is kept out.
     forgetCredentialEnvironment();
     ::setenv("USER", env(m_account + QLatin1String("_USER")).toLocal8Bit().constData(), 1);
-    ::setenv("PASSWD", env(m_account + QLatin1String("_PASSWORD")).toLocal8Bit().constData(), 1);
+    if (m_password == Password::file)
+        ::setenv("PASSWD_FILE", env(m_account + QLatin1String("_PASSWORD_FILE")).toLocal8Bit().constData(), 1);
+    else
+        ::setenv("PASSWD", env(m_account + QLatin1String("_PASSWORD")).toLocal8Bit().constData(), 1);
     if (m_account == QLatin1String("ADMIN")) {
         NetApiOpenFileSource source;
         const auto noFilesOpen = [&] {

@@ -12,12 +12,16 @@
 
 // Tests against the private Samba server that the ctest fixture tarnwick_samba starts for this
 // build (tests/samba/test-server). SetUp skips, saying why, only where smbd cannot run on the
-// machine. libnetapi keeps one login per process, so a test executable logs in as one account
-// of the server ("ADMIN", "ALICE"), and the administrator first waits until the holders of
-// earlier tests have left the server, since its tests count every open file.
+// machine. The source keeps a server's login for the whole process, so a test executable logs
+// in as one account of the server ("ADMIN", "ALICE"), by PASSWD or PASSWD_FILE, and the
+// administrator first waits until the holders of earlier tests have left the server, since its
+// tests count every open file.
 class SambaTest : public ::testing::Test {
 protected:
-    explicit SambaTest(QString account) : m_account(std::move(account)) {}
+    enum class Password { variable, file };
+
+    explicit SambaTest(QString account, Password password = Password::variable)
+        : m_account(std::move(account)), m_password(password) {}
     void SetUp() override;
 
     // A value of server.env without its TARNWICK_SMB_ prefix: ADDRESS, SHARE, ALICE_USER, ...
@@ -30,6 +34,7 @@ protected:
 
 private:
     QString m_account;
+    Password m_password;
     QHash<QString, QString> m_env;
     std::vector<std::unique_ptr<FileHolder>> m_holders;
 };

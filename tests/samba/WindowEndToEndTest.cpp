@@ -1,5 +1,5 @@
 // The whole job through the real window, against the private test server: list, filter,
-// check, sort, close, and see on the server that exactly the checked files were closed.
+// check, close, and see on the server that exactly the checked files were closed.
 #include "DesktopIconServices.h"
 #include "NetApiOpenFileSource.h"
 #include "SambaTest.h"
@@ -9,10 +9,11 @@
 
 class WindowAgainstTheServer : public SambaTest {
 protected:
-    WindowAgainstTheServer() : SambaTest("ADMIN") {}
+    // Logged in by a password file, as the demo starts the window.
+    WindowAgainstTheServer() : SambaTest("ADMIN", Password::file) {}
 };
 
-TEST_F(WindowAgainstTheServer, ClosesExactlyTheTwoCheckedFilesAfterFilteringAndSorting)
+TEST_F(WindowAgainstTheServer, ClosesExactlyTheTwoCheckedFilesAfterFiltering)
 {
     const QString address = env("ADDRESS");
     FileHolder& alice = hold("ALICE", FileHolder::Access::readWrite, {"report.PDF", "Docs/Notes.txt", "Docs/budget.xlsx"});
@@ -28,19 +29,9 @@ TEST_F(WindowAgainstTheServer, ClosesExactlyTheTwoCheckedFilesAfterFilteringAndS
         EXPECT_GE(window.lst->listItems().item(p).smallIcon(), 1) << p;
 
     driver.typeFilter("docs");
-    ASSERT_EQ(window.lst->listItems().count(), 2);
-    const QString first = window.lst->listItems().item(1).subItem(3);
-    const QString second = window.lst->listItems().item(2).subItem(3);
-    driver.check(window.lst->listItems().item(1).key());
-    driver.check(window.lst->listItems().item(2).key());
-
-    // Sort by file name until the second row shows first.
-    const int fileNameColumn = window.lst->header()->sectionViewportPosition(3) + 5;
-    for (int click = 0; click < 2 && window.lst->listItems().item(1).subItem(3) != second; ++click)
-        QTest::mouseClick(window.lst->header()->viewport(), Qt::LeftButton, {}, QPoint(fileNameColumn, 5));
-    ASSERT_EQ(window.lst->listItems().item(1).subItem(3), second);
-    ASSERT_EQ(window.lst->listItems().item(2).subItem(3), first);
-
+    ASSERT_EQ(driver.rowKeys().size(), 2);
+    for (const QString& key : driver.rowKeys())
+        driver.check(key);
     ASSERT_TRUE(driver.closeChecked());
 
     // libsmbclient and libnetapi share Samba's scratch stack: the holders wait for the worker.
