@@ -1,5 +1,7 @@
 #include "WindowDriver.h"
 
+#include <QContextMenuEvent>
+
 namespace {
 
 // file1 ... fileN of one user, identifiers 100 + i. By name, file10 ... file14 sort between
@@ -18,6 +20,16 @@ protected:
     frmMain& window = driver.window;
 
     void SetUp() override { driver.source->serve(files(14)); }
+
+    // Lists "srv", asks again with the source held, and checks these rows meanwhile.
+    void checkDuringAHeldListing(std::initializer_list<const char*> keys)
+    {
+        driver.typeServer("srv");
+        driver.source->hold();
+        QTest::keyClick(window.txtFiltro, Qt::Key_End);
+        for (const char* key : keys)
+            driver.check(key);
+    }
 };
 
 } // namespace
@@ -29,8 +41,7 @@ TEST(WindowTriggers, ListOnlyForAnotherServerOrAKeyInTheFilterAndDropMarksWhenTh
         std::function<void(WindowDriver&)> act;
         const char* listed; // the server listed again, or nullptr
     } cases[] = {
-        {"Enter, same name in capitals", [](WindowDriver& d) { d.typeServer("FS01"); }, nullptr},
-        {"Enter, same name in blanks", [](WindowDriver& d) { d.typeServer(" fs01 "); }, nullptr},
+        {"Enter, same name in capitals and blanks", [](WindowDriver& d) { d.typeServer(" FS01 "); }, nullptr},
         {"Enter, another name", [](WindowDriver& d) { d.typeServer("fs02"); }, "\\\\fs02"},
         {"leaving the box unchanged", [](WindowDriver& d) { d.window.txtFiltro->setFocus(); }, nullptr},
         {"leaving the box changed",
@@ -39,7 +50,14 @@ TEST(WindowTriggers, ListOnlyForAnotherServerOrAKeyInTheFilterAndDropMarksWhenTh
              d.window.txtFiltro->setFocus();
          },
          "\\\\fs03"},
-        {"arrow key in the filter", [](WindowDriver& d) { QTest::keyClick(d.window.txtFiltro, Qt::Key_Left); }, "\\\\fs01"},
+        {"the box's own pop-up menu over a changed name",
+         [](WindowDriver& d) {
+             d.window.txtPc->setText("fs03");
+             QContextMenuEvent request(QContextMenuEvent::Keyboard, {}, {});
+             EXPECT_NE(WindowDriver::menuStates([&] { QApplication::sendEvent(d.window.txtPc, &request); }),
+                       "no menu");
+         },
+         nullptr},
         {"Shift in the filter", [](WindowDriver& d) { QTest::keyClick(d.window.txtFiltro, Qt::Key_Shift); }, "\\\\fs01"},
     };
     for (const auto& c : cases) {
@@ -57,9 +75,6 @@ TEST(WindowTriggers, ListOnlyForAnotherServerOrAKeyInTheFilterAndDropMarksWhenTh
         EXPECT_EQ(listed.back(), c.listed ? c.listed : "\\\\fs01") << c.what;
         EXPECT_EQ(driver.window.lst->listItems().count(), 14) << c.what;
         EXPECT_EQ(driver.checkedKeys(), c.listed ? QStringList() : QStringList{"key3"}) << c.what;
-        if (QString(c.what).startsWith("Enter")) {
-            EXPECT_TRUE(driver.window.txtFiltro->hasFocus()) << c.what;
-        }
     }
 }
 
@@ -68,19 +83,14 @@ TEST_F(WindowRefresh, TypingDuringAHeldListingFiltersAtOnceAndCostsTwoListings)
     driver.typeServer("fs01");
     driver.source->hold();
     window.txtFiltro->setFocus();
-
-    const struct {
-        Qt::Key key;
-        int rows;
-    } keys[] = {{Qt::Key_F, 14}, {Qt::Key_I, 14}, {Qt::Key_L, 14}, {Qt::Key_E, 14}, {Qt::Key_1, 6}, {Qt::Key_2, 1}};
-    for (const auto& k : keys) {
-        QTest::keyClick(window.txtFiltro, k.key);
-        EXPECT_EQ(window.lst->listItems().count(), k.rows) << window.txtFiltro->text().toStdString();
-        EXPECT_EQ(window.frameConn->title(), QString(" 14 open connections on 'fs01' - Filtered elements: %1").arg(k.rows));
+    const int rows[] = {14, 14, 14, 14, 6, 1}; // after each key of "file12"
+    for (int k = 0; k < 6; ++k) {
+        QTest::keyClick(window.txtFiltro, "file12"[k]);
+        EXPECT_EQ(window.lst->listItems().count(), rows[k]) << window.txtFiltro->text().toStdString();
+        EXPECT_EQ(window.frameConn->title(), QString(" 14 open connections on 'fs01' - Filtered elements: %1").arg(rows[k]));
         EXPECT_TRUE(driver.busy());
     }
     EXPECT_EQ(driver.column(3), QStringList{"c:\\share\\file12.txt"});
-    EXPECT_LE(driver.source->enumerated().size(), 2);
 
     driver.source->serve(files(20, "eve"));
     driver.source->releaseAll();
@@ -107,7 +117,6 @@ TEST_F(WindowRefresh, AnAnswerForAServerNoLongerNamedIsNeverShownNorClosed)
     driver.source->serve({record(201, "bob", "c:\\b1.txt"), record(202, "bob", "c:\\b2.txt")});
     driver.source->releaseAll();
     ASSERT_TRUE(driver.settle());
-    EXPECT_EQ(driver.column(0), QStringList({"bob", "bob"}));
     driver.chooseFromMenu(1);
     ASSERT_TRUE(driver.closeChecked());
     ASSERT_TRUE(driver.settle());
@@ -116,15 +125,12 @@ TEST_F(WindowRefresh, AnAnswerForAServerNoLongerNamedIsNeverShownNorClosed)
 
 TEST_F(WindowRefresh, ABackgroundAnswerKeepsTheMarksOfFilesStillListed)
 {
-    driver.typeServer("srv");
-    driver.source->hold();
-    QTest::keyClick(window.txtFiltro, Qt::Key_End);
-    for (const char* key : {"key3", "key5", "key7", "key12"})
-        driver.check(key);
+    checkDuringAHeldListing({"key3", "key5", "key7", "key12"});
 
-    // file3 is gone, file5 is held by another user, file7 under another identifier; file12
-    // stays but becomes entry 11.
+    // file1's user is now blank, so it gets no row; file3 is gone, file5 is held by another
+    // user, file7 under another identifier; file12 stays but becomes entry 11, in row 10.
     std::vector<OpenFileRecord> now = files(15);
+    now[0].userName = "  ";
     now[4].userName = "eve";
     now[6].id += 1000;
     now.erase(now.begin() + 2);
@@ -132,22 +138,20 @@ TEST_F(WindowRefresh, ABackgroundAnswerKeepsTheMarksOfFilesStillListed)
     driver.source->releaseAll();
     ASSERT_TRUE(driver.settle());
 
-    EXPECT_EQ(window.lst->listItems().count(), 14);
+    EXPECT_EQ(window.lst->listItems().count(), 13);
     EXPECT_EQ(driver.checkedKeys(), QStringList{"key11"});
-    EXPECT_EQ(window.lst->listItems().item(11).subItem(3), "c:\\share\\file12.txt");
+    const ListItem row = window.lst->listItems().item(10);
+    EXPECT_EQ(QStringList({row.text(), row.subItem(1), row.subItem(2), row.subItem(3)}),
+              QStringList({"user", "read access", "txt", "c:\\share\\file12.txt"}));
+    EXPECT_GT(row.smallIcon(), 1); // its type's own image, not the one for no extension
 }
 
 TEST_F(WindowRefresh, ClosingRunsOnTheWorkerInDisplayOrderAppliesNoAnswerAndRefreshesOnce)
 {
-    driver.typeServer("srv");
+    checkDuringAHeldListing({"key2", "key11", "key12", "key9"});
     QTest::mouseClick(window.lst->header()->viewport(), Qt::LeftButton, {},
                       QPoint(window.lst->header()->sectionViewportPosition(3) + 5, 5));
     ASSERT_EQ(driver.rowKeys().mid(0, 2), QStringList({"key9", "key8"}));
-
-    driver.source->hold();
-    QTest::keyClick(window.txtFiltro, Qt::Key_End);
-    for (const char* key : {"key2", "key11", "key12", "key9"})
-        driver.check(key);
     driver.source->serve(files(14, "eve"));
     QString asked;
     ASSERT_TRUE(driver.closeChecked([&](QMessageBox& box) { asked = box.windowTitle() + '|' + box.text(); }));
@@ -172,10 +176,7 @@ TEST_F(WindowRefresh, ClosingRunsOnTheWorkerInDisplayOrderAppliesNoAnswerAndRefr
 
 TEST_F(WindowRefresh, NoCloseWhenAListingFailsBetweenTheMenuAndYes)
 {
-    driver.typeServer("srv");
-    driver.source->hold();
-    QTest::keyClick(window.txtFiltro, Qt::Key_End);
-    driver.check("key12");
+    checkDuringAHeldListing({"key12"});
     driver.source->fail(1003);
     ASSERT_TRUE(driver.closeChecked([&](QMessageBox&) {
         driver.source->releaseAll();
@@ -183,54 +184,21 @@ TEST_F(WindowRefresh, NoCloseWhenAListingFailsBetweenTheMenuAndYes)
     }));
     ASSERT_TRUE(driver.settle());
     EXPECT_TRUE(driver.source->closed().empty());
-    EXPECT_EQ(window.lst->listItems().count(), 14);
-    EXPECT_EQ(window.frameConn->title(), QString());
-}
-
-TEST_F(WindowRefresh, BlankUserNamesGetNoRowAndKeysKeepTheirEntryNumbers)
-{
-    driver.source->serve({record(1, "ann", "c:\\a.pdf"), record(2, "   ", "c:\\b.pdf"), record(3, "", "c:\\c"),
-                          record(4, "bob", "c:\\d.PDF")});
-    driver.typeServer("srv");
-    EXPECT_EQ(driver.rowKeys(), QStringList({"key1", "key4"}));
-    const ListItem row = window.lst->listItems().item(2);
-    EXPECT_EQ(QStringList({row.text(), row.subItem(1), row.subItem(2), row.subItem(3)}),
-              QStringList({"bob", "read access", "pdf", "c:\\d.pdf"}));
-    EXPECT_EQ(row.tag(), 4);
-    EXPECT_EQ(row.smallIcon(), window.lst->listItems().item(1).smallIcon());
-    EXPECT_GT(row.smallIcon(), 1);
 }
 
 TEST_F(WindowRefresh, OverflowingInventoryLeavesNoRowNamingAnotherEntry)
 {
     driver.typeServer("srv");
-    // More than 32,767 matches with a filter: the inventory fails while composing its message.
+    // More than 32,767 matches: with a filter the inventory fails while composing its message,
+    // with none the fill fails at the count. Either way none of the rows shown from the last
+    // answer (the filter "e" matches them all) stays, and the message shows.
     driver.source->serve(std::vector<OpenFileRecord>(32768, record(5, "eve", "c:\\e.txt")));
-    driver.typeFilter("eve");
-    EXPECT_EQ(window.lst->listItems().count(), 0);
-    EXPECT_EQ(window.frameConn->title(), " 32768 open connections on 'srv'");
-
-    // With a blank filter the fill itself fails at the count: no rows, message shown.
-    driver.typeFilter("");
-    EXPECT_EQ(window.lst->listItems().count(), 0);
-    EXPECT_EQ(window.frameConn->title(), " 32768 open connections on 'srv'");
-
+    for (const char* filter : {"e", ""}) {
+        driver.typeFilter(filter);
+        EXPECT_EQ(window.lst->listItems().count(), 0) << filter;
+        EXPECT_EQ(window.frameConn->title(), " 32768 open connections on 'srv'") << filter;
+    }
     driver.source->serve(files(14));
     driver.typeFilter("file3");
     EXPECT_EQ(driver.rowKeys(), QStringList({"key1"}));
-}
-
-TEST_F(WindowRefresh, DoubleClickTogglesTheSelectedRowOnly)
-{
-    driver.source->serve(files(7));
-    driver.typeServer("srv");
-    QTest::mouseDClick(window.lst->viewport(), Qt::LeftButton, {}, QPoint(200, 200)); // below the rows
-    EXPECT_TRUE(driver.checkedKeys().empty());
-
-    const QRect first = window.lst->visualRect(window.lst->model()->index(0, 3));
-    QTest::mouseClick(window.lst->viewport(), Qt::LeftButton, {}, first.center());
-    QTest::mouseDClick(window.lst->viewport(), Qt::LeftButton, {}, first.center());
-    EXPECT_TRUE(window.lst->listItems().item(1).checked());
-    QTest::mouseDClick(window.lst->viewport(), Qt::LeftButton, {}, first.center());
-    EXPECT_FALSE(window.lst->listItems().item(1).checked());
 }

@@ -55,7 +55,6 @@ public:
         window.activateWindow();
         QApplication::setActiveWindow(&window);
         (void)QTest::qWaitForWindowActive(&window);
-        window.txtPc->setFocus();
     }
 
     // A call still held would keep the worker, and so the window's end, waiting. A call on the
@@ -94,27 +93,21 @@ public:
         return QTest::qWaitFor([this] { return !busy(); }, 20000);
     }
 
-    // The texts of one column in display order; the rows' keys for column -1.
-    QStringList column(int subItem) const
+    // The texts of one column in display order, the rows' keys for column -1; of every row or
+    // of the checked rows only.
+    QStringList column(int subItem, bool checkedOnly = false) const
     {
         QStringList texts;
         for (std::int32_t p = 1; p <= window.lst->listItems().count(); ++p) {
             const ListItem row = window.lst->listItems().item(p);
-            texts << (subItem < 0 ? row.key() : subItem == 0 ? row.text() : row.subItem(subItem));
+            if (!checkedOnly || row.checked())
+                texts << (subItem < 0 ? row.key() : subItem == 0 ? row.text() : row.subItem(subItem));
         }
         return texts;
     }
 
     QStringList rowKeys() const { return column(-1); }
-
-    QStringList checkedKeys() const
-    {
-        QStringList keys;
-        for (std::int32_t p = 1; p <= window.lst->listItems().count(); ++p)
-            if (window.lst->listItems().item(p).checked())
-                keys << window.lst->listItems().item(p).key();
-        return keys;
-    }
+    QStringList checkedKeys() const { return column(-1, true); }
 
     void check(const QString& key)
     {
