@@ -1,17 +1,55 @@
-// The desktop keyring as a source of logins: a private Secret Service holds entries the way a
-// file manager writes them for smb://server, and the source logs in with the one for the
-// server it calls, with nothing else in its environment.
+// Logins in the desktop keyring, against the standalone test server, with a private Secret
+// Service as the only source of logins: the source logs in with an entry written the way a file
+// manager writes one for smb://server, and the window's login box asks for a login when none
+// serves, asks again after a wrong password, and stores a login it is asked to remember.
+#include "LoginBox.h"
 #include "NetApiOpenFileSource.h"
 #include "ServiceFiles.h"
+#include "WindowDriver.h"
 
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QPushButton>
+
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace {
 
+class KeyringServer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QString skipReason;
+        const auto server = serverWithEmptyKeyring(QStringLiteral(TARNWICK_KEYRING_DIR), skipReason);
+        if (!server)
+            GTEST_SKIP() << skipReason.toStdString();
+        address = server->value(QStringLiteral("TARNWICK_SMB_ADDRESS"));
+        admin = server->value(QStringLiteral("TARNWICK_SMB_ADMIN_USER"));
+        password = server->value(QStringLiteral("TARNWICK_SMB_ADMIN_PASSWORD"));
+    }
+
+    // secret-tool's command for the administrator's SMB login on host, in the network-password
+    // schema; domain may be empty.
+    QStringList keyringCommand(const char* command, const QString& host, const QString& domain) const
+    {
+        QStringList arguments{QString::fromLatin1(command), QStringLiteral("xdg:schema"),
+            QStringLiteral("org.gnome.keyring.NetworkPassword"), QStringLiteral("protocol"), QStringLiteral("smb"),
+            QStringLiteral("server"), host, QStringLiteral("user"), admin};
+        if (!domain.isEmpty())
+            arguments << QStringLiteral("domain") << domain;
+        return arguments;
+    }
+
+    QString address;
+    QString admin;
+    QString password;
+};
+
 // One entry in the keyring, and whether it logs in.
 struct KeyringCase {
     const char* name;
-    const char* server;  // "standalone" stands for the test server's address
+    const char* server;  // empty: the test server's address
     const char* domain;  // empty: no domain attribute
     bool rightPassword;
     bool logsIn;
@@ -22,42 +60,81 @@ void PrintTo(const KeyringCase& c, std::ostream* out)
     *out << c.name;
 }
 
-class KeyringLogin : public ::testing::TestWithParam<KeyringCase> {};
+class KeyringLogin : public KeyringServer, public ::testing::WithParamInterface<KeyringCase> {};
 
 TEST_P(KeyringLogin, TheEntryForTheServerServesTheListing)
 {
-    QString skipReason;
-    const auto server = serverWithEmptyKeyring(QStringLiteral(TARNWICK_KEYRING_DIR), skipReason);
-    if (!server)
-        GTEST_SKIP() << skipReason.toStdString();
-    const QString address = server->value(QStringLiteral("TARNWICK_SMB_ADDRESS"));
-    const QString admin = server->value(QStringLiteral("TARNWICK_SMB_ADMIN_USER"));
     const KeyringCase& entry = GetParam();
-    const QString host = qstrcmp(entry.server, "standalone") == 0 ? address : QString::fromLatin1(entry.server);
-    QStringList attributes{QStringLiteral("store"), QStringLiteral("--label=") + admin + u'@' + host,
-        QStringLiteral("xdg:schema"), QStringLiteral("org.gnome.keyring.NetworkPassword"),
-        QStringLiteral("protocol"), QStringLiteral("smb"), QStringLiteral("server"), host,
-        QStringLiteral("user"), admin};
-    if (*entry.domain != '\0')
-        attributes << QStringLiteral("domain") << QString::fromLatin1(entry.domain);
-    const QString password = entry.rightPassword ? server->value(QStringLiteral("TARNWICK_SMB_ADMIN_PASSWORD"))
-                                                 : QStringLiteral("not-the-password");
-    ASSERT_TRUE(runTool(QStringLiteral("secret-tool"), attributes, password.toUtf8()));
+    const QString host = *entry.server == '\0' ? address : QString::fromLatin1(entry.server);
+    ASSERT_TRUE(runTool(QStringLiteral("secret-tool"),
+        keyringCommand("store", host, QString::fromLatin1(entry.domain)) << QStringLiteral("--label=smb"),
+        entry.rightPassword ? password.toUtf8() : QByteArray("not-the-password")));
 
-    NetApiOpenFileSource source;
-    const OpenFileList list = source.enumerate(QLatin1String("\\\\") + address);
-    if (entry.logsIn)
-        EXPECT_EQ(list.status, 0u);
-    else
-        EXPECT_TRUE(isRefusedLogin(list.status)) << "status " << list.status;
+    const OpenFileList list = NetApiOpenFileSource().enumerate(QLatin1String("\\\\") + address);
+    EXPECT_TRUE(entry.logsIn ? list.status == 0 : isRefusedLogin(list.status)) << "status " << list.status;
 }
 
 INSTANTIATE_TEST_SUITE_P(Entries, KeyringLogin,
     ::testing::Values(
-        KeyringCase{"UserOnly", "standalone", "", true, true},
-        KeyringCase{"WithTheServersDomain", "standalone", "TARNWICK", true, true},
+        KeyringCase{"UserOnly", "", "", true, true},
+        KeyringCase{"WithTheServersDomain", "", "TARNWICK", true, true},
         KeyringCase{"OnlyForAnotherServer", "files.tarnwick.test", "", true, false},
-        KeyringCase{"WrongPassword", "standalone", "", false, false}),
+        KeyringCase{"WrongPassword", "", "", false, false}),
     [](const ::testing::TestParamInfo<KeyringCase>& entry) { return std::string(entry.param.name); });
+
+struct BoxAnswer {
+    QString user;
+    QString password;
+    bool remember = false;
+};
+
+// Answers the login box, if one is open, the way a person would: types the next of the answers
+// and presses OK, or presses Cancel when none is left. Notes the box's title.
+void answerOpenLoginBox(QList<BoxAnswer>& answers, QStringList& titles)
+{
+    auto* box = qobject_cast<LoginBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible())
+        return;
+    titles << box->windowTitle();
+    EXPECT_FALSE(box->chkRemember->isChecked()) << "the box must not offer to remember by default";
+    QDialogButtonBox::StandardButton button = QDialogButtonBox::Cancel;
+    if (!answers.isEmpty()) {
+        const BoxAnswer answer = answers.takeFirst();
+        QTest::keyClicks(box->txtUser, answer.user);
+        QTest::keyClicks(box->txtPassword, answer.password);
+        box->chkRemember->setChecked(answer.remember);
+        button = QDialogButtonBox::Ok;
+    }
+    box->buttons->button(button)->click();
+}
+
+TEST_F(KeyringServer, TheLoginBoxAsksForEachServerUntilItTakesTheLogin)
+{
+    const QString otherName = QStringLiteral("files.tarnwick.test");  // the same server (NSS_WRAPPER_HOSTS)
+    forgetCachedAddress(otherName);
+    WindowDriver driver([] { return std::make_shared<NetApiOpenFileSource>(); },
+        std::make_shared<QuietIconServices>());
+    QList<BoxAnswer> answers{
+        {admin, QStringLiteral("not-the-password")}, {QStringLiteral("TARNWICK\\") + admin, password, true}};
+    QStringList titles;
+    QTimer boxes;
+    QObject::connect(&boxes, &QTimer::timeout, [&] { answerOpenLoginBox(answers, titles); });
+    boxes.start(20);
+    driver.typeServer(address);
+    EXPECT_THAT(driver.window.frameConn->title().toStdString(),
+        ::testing::EndsWith(QStringLiteral(" open connections on '%1'").arg(address).toStdString()));
+    QString remembered;
+    EXPECT_TRUE(runTool(QStringLiteral("secret-tool"), keyringCommand("lookup", address, QStringLiteral("TARNWICK")),
+        {}, &remembered));
+    EXPECT_EQ(remembered, password);
+
+    // The password typed for the address is not offered to the other name: its box comes. After
+    // Cancel, a new listing of that server asks no more.
+    driver.typeServer(otherName);
+    driver.typeFilter(QStringLiteral("x"));
+    const QString title = QStringLiteral("Log in to ") + address;
+    EXPECT_EQ(titles, QStringList({title, title, QStringLiteral("Log in to ") + otherName}));
+    EXPECT_EQ(driver.window.frameConn->title(), QString());
+}
 
 } // namespace
