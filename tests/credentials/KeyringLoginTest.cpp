@@ -118,7 +118,17 @@ TEST_F(KeyringServer, TheLoginBoxAsksForEachServerUntilItTakesTheLogin)
         {admin, QStringLiteral("not-the-password")}, {QStringLiteral("TARNWICK\\") + admin, password, true}};
     QStringList titles;
     QTimer boxes;
-    QObject::connect(&boxes, &QTimer::timeout, [&] { answerOpenLoginBox(answers, titles); });
+    bool listedMeanwhile = false;
+    QObject::connect(&boxes, &QTimer::timeout, [&] {
+        // A listing asked while the second box is open, a tick before OK, most likely runs with
+        // the refused login: its answer must not ask once more.
+        if (titles.size() == 1 && QApplication::activeModalWidget() != nullptr && !listedMeanwhile) {
+            QTest::keyClick(driver.window.txtFiltro, Qt::Key_End);
+            listedMeanwhile = true;
+            return;
+        }
+        answerOpenLoginBox(answers, titles);
+    });
     boxes.start(20);
     driver.typeServer(address);
     EXPECT_THAT(driver.window.frameConn->title().toStdString(),
@@ -129,12 +139,15 @@ TEST_F(KeyringServer, TheLoginBoxAsksForEachServerUntilItTakesTheLogin)
     EXPECT_EQ(remembered, password);
 
     // The password typed for the address is not offered to the other name: its box comes. After
-    // Cancel, a new listing of that server asks no more.
+    // Cancel, a new listing of that server asks no more, until that name is typed anew.
     driver.typeServer(otherName);
     driver.typeFilter(QStringLiteral("x"));
-    const QString title = QStringLiteral("Log in to ") + address;
-    EXPECT_EQ(titles, QStringList({title, title, QStringLiteral("Log in to ") + otherName}));
     EXPECT_EQ(driver.window.frameConn->title(), QString());
+    driver.typeServer(address);
+    driver.typeServer(otherName);
+    const QString title = QStringLiteral("Log in to ") + address;
+    const QString otherTitle = QStringLiteral("Log in to ") + otherName;
+    EXPECT_EQ(titles, QStringList({title, title, otherTitle, otherTitle}));
 }
 
 } // namespace
