@@ -97,6 +97,7 @@ void answerOpenLoginBox(QList<BoxAnswer>& answers, QStringList& titles)
         return;
     titles << box->windowTitle();
     EXPECT_FALSE(box->chkRemember->isChecked()) << "the box must not offer to remember by default";
+    EXPECT_FALSE(box->buttons->button(QDialogButtonBox::Ok)->isEnabled()) << "OK waits for an account";
     QDialogButtonBox::StandardButton button = QDialogButtonBox::Cancel;
     if (!answers.isEmpty()) {
         const BoxAnswer answer = answers.takeFirst();
