@@ -47,11 +47,6 @@ namespace {
 
 using ::testing::UnorderedElementsAre;
 
-constexpr std::uint32_t accessDenied = 5;
-constexpr std::uint32_t noSuchFile = 2;
-constexpr std::uint32_t noConnection = 1003;
-constexpr std::uint32_t logonFailure = 1326;
-
 // "user permissions path" per listed file.
 std::vector<std::string> shown(const OpenFileList& list)
 {

@@ -7,8 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
+
+// Statuses the server's answers carry.
+constexpr std::uint32_t noSuchFile = 2;
+constexpr std::uint32_t accessDenied = 5;
+constexpr std::uint32_t noConnection = 1003;
+constexpr std::uint32_t logonFailure = 1326;
 
 // Tests against the private Samba server that the ctest fixture tarnwick_samba starts for this
 // build (tests/samba/test-server). SetUp skips, saying why, only where smbd cannot run on the

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr std::uint32_t accessDenied = 5;
-
 class SambaOrdinaryUser : public SambaTest {
 protected:
     SambaOrdinaryUser() : SambaTest("ALICE") {}
