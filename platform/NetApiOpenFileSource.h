@@ -20,6 +20,8 @@
 // that libnetapi opens at the first call to that server and then reuses. Calls into libnetapi
 // are serialised (it keeps that connection cache without locks), from any instance and any
 // thread. If the context cannot be set up, both operations answer the status of that failure.
+// A call that finds its connection dropped by the server (64, or 2152 once libnetapi knows it
+// dead) is made once more over new connections, so a server that restarted serves again.
 //
 // Credentials belong to one server. Each server has its own login, which is handed to
 // libnetapi before every call to that server, so the connection to a server is only ever
