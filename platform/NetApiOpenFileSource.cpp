@@ -137,7 +137,11 @@ private:
             Login login{automaticSources[i], automaticCredentials(automaticSources[i], host), std::nullopt};
             if (!login.credentials)
                 continue;
-            const std::uint32_t status = attempt(host, login, call);
+            std::uint32_t status = attempt(host, login, call);
+            // An anonymous session cannot be signed: whatever it answers, anyone on the path
+            // could have written. No server lets it list or close, so success is a forgery.
+            if (status == 0 && login.source == LoginSource::anonymous)
+                status = errorAccessDenied;
             if (status == 0) {
                 m_logins[key] = std::move(login);
                 return status;
