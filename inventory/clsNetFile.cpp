@@ -135,7 +135,7 @@ bool clsNetFile::CloseFile(std::int16_t index)
         return false;
     const QString name = serverPath();
     const auto id = static_cast<std::uint32_t>(entryAt(index).idFile);
-    return m_source->close(name, id) == 0;
+    return m_source->close(name, id).outcome == SourceOutcome::done;
 }
 
 QString clsNetFile::serverPath() const
@@ -152,7 +152,7 @@ void clsNetFile::load(const QString& filter)
 bool clsNetFile::takeAnswer(OpenFileList list)
 {
     m_statusMessage.clear();
-    if (list.status != 0)
+    if (list.status.outcome != SourceOutcome::done)
         return false;
 
     m_answer.clear();

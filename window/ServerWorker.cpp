@@ -34,7 +34,7 @@ void ServerWorker::list(const QString& server)
 void ServerWorker::close(const QString& server, std::vector<std::uint32_t> ids)
 {
     QMetaObject::invokeMethod(m_onThread, [this, source = m_source, server, ids = std::move(ids)] {
-        std::vector<std::uint32_t> statuses;
+        std::vector<SourceStatus> statuses;
         statuses.reserve(ids.size());
         for (const std::uint32_t id : ids) {
             try {

@@ -15,13 +15,13 @@
 // open-file source; each answer comes back as a signal on the thread that made the worker
 // (the window's), as plain data. Servers are named as the source takes them ("\\" + name).
 //
-// A source that throws is answered with status failedCall: nothing leaves the worker thread.
+// A source that throws is answered with failedCall: nothing leaves the worker thread.
 // Destroying the worker waits for the request it is running; the program itself never does
 // that, since closing the window ends the process at once.
 class ServerWorker final : public QObject {
     Q_OBJECT
 public:
-    static constexpr std::uint32_t failedCall = 1627; // ERROR_FUNCTION_FAILED
+    static constexpr SourceStatus failedCall{SourceOutcome::failed, 1627}; // ERROR_FUNCTION_FAILED
 
     explicit ServerWorker(std::shared_ptr<OpenFileSource> source);
     ~ServerWorker() override;
@@ -33,10 +33,9 @@ public:
     void close(const QString& server, std::vector<std::uint32_t> ids);
 
 signals:
-    // The source's answer unchanged: status 0 is success; otherwise, for one, 5 is a refusal
-    // (access denied) and 1003 a server that cannot be reached.
+    // The source's answer unchanged.
     void listed(const QString& server, const OpenFileList& answer);
-    void closed(const QString& server, const std::vector<std::uint32_t>& statuses);
+    void closed(const QString& server, const std::vector<SourceStatus>& statuses);
 
 private:
     std::shared_ptr<OpenFileSource> m_source;

@@ -131,7 +131,7 @@ void frmMain::worker_Listed(const QString& server, const OpenFileList& answer)
     if (!current)
         return;
     showAnswer(answer);
-    if (isRefusedLogin(answer.status) && !askedBeforeLogin)
+    if (answer.status.outcome == SourceOutcome::refusedLogin && !askedBeforeLogin)
         askForLogin(server);
 }
 

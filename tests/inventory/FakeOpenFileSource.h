@@ -15,7 +15,7 @@
 // by one (release) or all (releaseAll). The answer is read when a call is let through.
 class FakeOpenFileSource final : public OpenFileSource {
 public:
-    std::uint32_t closeStatus = 0;
+    SourceStatus closeStatus;
 
     OpenFileList enumerate(const QString& server) override
     {
@@ -25,7 +25,7 @@ public:
         return m_answer;
     }
 
-    std::uint32_t close(const QString& server, std::uint32_t id) override
+    SourceStatus close(const QString& server, std::uint32_t id) override
     {
         std::unique_lock lock(m_mutex);
         m_closed << server + u' ' + QString::number(id);
@@ -36,10 +36,10 @@ public:
     void serve(std::vector<OpenFileRecord> records)
     {
         const std::lock_guard lock(m_mutex);
-        m_answer = {0, std::move(records)};
+        m_answer = {{}, std::move(records)};
     }
 
-    void fail(std::uint32_t status)
+    void fail(SourceStatus status)
     {
         const std::lock_guard lock(m_mutex);
         m_answer.status = status;

@@ -177,7 +177,7 @@ TEST_F(WindowRefresh, ClosingRunsOnTheWorkerInDisplayOrderAppliesNoAnswerAndRefr
 TEST_F(WindowRefresh, NoCloseWhenAListingFailsBetweenTheMenuAndYes)
 {
     checkDuringAHeldListing({"key12"});
-    driver.source->fail(1003);
+    driver.source->fail({SourceOutcome::unreachable, 1003});
     ASSERT_TRUE(driver.closeChecked([&](QMessageBox&) {
         driver.source->releaseAll();
         (void)QTest::qWaitFor([&] { return window.frameConn->title().isEmpty(); });
