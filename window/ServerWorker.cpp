@@ -16,18 +16,29 @@ ServerWorker::~ServerWorker()
     m_thread.wait();
 }
 
-// Each job posts its answer back to this object, whose queued calls die with it.
 void ServerWorker::list(const QString& server)
 {
-    QMetaObject::invokeMethod(m_onThread, [this, source = m_source, server] {
+    enumerate(server, &ServerWorker::listed);
+}
+
+void ServerWorker::listBeforeClosing(const QString& server)
+{
+    enumerate(server, &ServerWorker::listedBeforeClosing);
+}
+
+// Each job posts its answer back to this object, whose queued calls die with it.
+void ServerWorker::enumerate(const QString& server, Answer answered)
+{
+    QMetaObject::invokeMethod(m_onThread, [this, source = m_source, server, answered] {
         OpenFileList answer;
         try {
             answer = source->enumerate(server);
         } catch (...) {
             answer = {failedCall, {}};
         }
-        QMetaObject::invokeMethod(this, [this, server, answer = std::move(answer)] { emit listed(server, answer); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, server, answered, answer = std::move(answer)] { emit(this->*answered)(server, answer); },
+            Qt::QueuedConnection);
     }, Qt::QueuedConnection);
 }
 

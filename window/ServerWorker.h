@@ -28,6 +28,8 @@ public:
 
     // Enumerates the server's open files; listed() answers.
     void list(const QString& server);
+    // The same for the listing that decides what closing may touch; listedBeforeClosing() answers.
+    void listBeforeClosing(const QString& server);
     // Closes the identifiers one after the other, in this order; closed() answers with one
     // status per identifier.
     void close(const QString& server, std::vector<std::uint32_t> ids);
@@ -35,9 +37,13 @@ public:
 signals:
     // The source's answer unchanged.
     void listed(const QString& server, const OpenFileList& answer);
+    void listedBeforeClosing(const QString& server, const OpenFileList& answer);
     void closed(const QString& server, const std::vector<SourceStatus>& statuses);
 
 private:
+    using Answer = void (ServerWorker::*)(const QString&, const OpenFileList&);
+    void enumerate(const QString& server, Answer answered);
+
     std::shared_ptr<OpenFileSource> m_source;
     QThread m_thread;
     QObject* m_onThread; // lives on m_thread; requests are queued to it

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileEntry.h"
 #include "ImageList.h"
 
 #include <QWidget>
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class CheckedFiles;
 class ColumnHeader;
@@ -72,6 +74,7 @@ private:
     void lst_DblClick();
     void lst_ContextMenuKey();
     void worker_Listed(const QString& server, const OpenFileList& answer);
+    void worker_ListedBeforeClosing(const QString& server, const OpenFileList& answer);
     void worker_Closed();
 
     // Procedures.
@@ -90,6 +93,8 @@ private:
     void popupUtilityMenu(const QPoint& at);
     void enableUtilityMenu();
     void closeCheckedFiles();
+    std::vector<FileEntry> checkedFilesInDisplayOrder();
+    void finishClosing();
 
     // Runs an event handler so that no exception leaves it (see the definition).
     void runHandler(const std::function<void()>& handler);
@@ -106,8 +111,11 @@ private:
     bool m_listingInFlight = false;
     bool m_listingWaiting = false;
     QString m_listingFilter;
-    // While closes run, no answer is applied and no menu offered.
+    // While closes run, no answer is applied and no menu offered. The files checked at Yes, in
+    // display order, and what the person is told of those left open once the closes are done.
     bool m_closing = false;
+    std::vector<FileEntry> m_filesToClose;
+    QString m_leftOpenNotice;
     // The source's typed logins (none for a source that takes none). The login box is not
     // offered again for a server whose box was cancelled until a server is named again, nor
     // for the answers of listings that were asked before the last login was typed.
