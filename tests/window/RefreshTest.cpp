@@ -102,25 +102,45 @@ TEST_F(WindowRefresh, TypingDuringAHeldListingFiltersAtOnceAndCostsTwoListings)
 
 TEST_F(WindowRefresh, AnAnswerForAServerNoLongerNamedIsNeverShownNorClosed)
 {
-    driver.source->serve(files(12, "ann"));
-    driver.source->hold();
+    driver.source->serve(files(12, "ann"), "\\\\a");
+    driver.source->serve({record(201, "bob", "c:\\b1.txt"), record(202, "bob", "c:\\b2.txt")});
+    driver.source->hold("\\\\a");
     driver.enterServer("a");
     window.txtPc->setFocus();
-    driver.enterServer("b");
+    driver.typeServer("b");
+    EXPECT_EQ(driver.column(0), QStringList({"bob", "bob"}));
 
     // The answer for "a" comes only after "b" was named.
-    driver.source->release();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return driver.source->enumerated().size() == 2; }));
-    EXPECT_EQ(window.lst->listItems().count(), 0);
-    EXPECT_EQ(window.frameConn->title(), "Connections...");
-
-    driver.source->serve({record(201, "bob", "c:\\b1.txt"), record(202, "bob", "c:\\b2.txt")});
     driver.source->releaseAll();
-    ASSERT_TRUE(driver.settle());
     driver.chooseFromMenu(1);
     ASSERT_TRUE(driver.closeChecked());
     ASSERT_TRUE(driver.settle());
     EXPECT_EQ(driver.source->closed(), QStringList({"\\\\b 201", "\\\\b 202"}));
+}
+
+// Each server has a worker thread of its own: a silent one holds up none of another's listings.
+// Its answer counts only if it is named again, and then the listing asked meanwhile follows.
+TEST_F(WindowRefresh, AnotherServerIsListedAtOnceWhileASilentOnesListingIsHeld)
+{
+    driver.source->hold("\\\\silent");
+    driver.enterServer("silent");
+    EXPECT_TRUE(driver.busy());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return driver.source->enumerated().size() == 1; }));
+    window.txtPc->setFocus();
+    driver.typeServer("fs01");
+    EXPECT_EQ(window.frameConn->title(), " 14 open connections on 'fs01'");
+    driver.typeFilter("file1");
+    EXPECT_EQ(window.frameConn->title(), " 14 open connections on 'fs01' - Filtered elements: 6");
+    window.txtPc->setFocus();
+    driver.enterServer("SILENT");
+    EXPECT_TRUE(driver.busy());
+    EXPECT_EQ(driver.source->enumerated(), QStringList({"\\\\silent", "\\\\fs01", "\\\\fs01"}));
+
+    driver.source->serve(files(3), "\\\\silent");
+    driver.source->releaseAll();
+    ASSERT_TRUE(driver.settle());
+    EXPECT_EQ(driver.source->enumerated(), QStringList({"\\\\silent", "\\\\fs01", "\\\\fs01", "\\\\SILENT"}));
+    EXPECT_EQ(window.frameConn->title(), " 14 open connections on 'SILENT' - Filtered elements: 6");
 }
 
 TEST_F(WindowRefresh, ABackgroundAnswerKeepsTheMarksOfFilesStillListed)
