@@ -14,7 +14,6 @@
 #include <QCursor>
 #include <QMenu>
 #include <QMessageBox>
-
 #include <QStringList>
 
 #include <stdexcept>
