@@ -63,7 +63,7 @@ public:
         return answer;
     }
 
-    std::uint32_t close(const QString& server, std::uint32_t id) override { return m_source.close(server, id); }
+    SourceStatus close(const QString& server, std::uint32_t id) override { return m_source.close(server, id); }
 
     std::vector<Listing> listings() const
     {

@@ -1,6 +1,7 @@
 #include "NetApiOpenFileSource.h"
 
 #include "KeyringLogins.h"
+#include "NetApiStatus.h"
 #include "SambaCredentials.h"
 #include "SmbReachability.h"
 
@@ -301,14 +302,15 @@ OpenFileList NetApiOpenFileSource::enumerate(const QString& server)
         return std::uint32_t{0};
     });
     if (status != 0)
-        return {status, {}};
+        return {sourceStatusOf(status), {}};
     return list;
 }
 
-std::uint32_t NetApiOpenFileSource::close(const QString& server, std::uint32_t id)
+SourceStatus NetApiOpenFileSource::close(const QString& server, std::uint32_t id)
 {
     const QByteArray host = hostName(server);
-    return NetApiSession::instance().run(host, [&] { return static_cast<std::uint32_t>(NetFileClose(host.constData(), id)); });
+    return sourceStatusOf(
+        NetApiSession::instance().run(host, [&] { return static_cast<std::uint32_t>(NetFileClose(host.constData(), id)); }));
 }
 
 void NetApiOpenFileSource::useLogin(const QString& server, TypedLogin login)

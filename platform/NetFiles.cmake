@@ -1,7 +1,7 @@
 # tarnwick::netfiles: the open-file source, one implementation per operating system.
 if(WIN32)
   # netapi32 with UTF-16 texts; the logon session supplies the credentials.
-  add_library(tarnwick_netfiles STATIC NetApi32Calls.h NetApiOpenFileSourceWindows.cpp)
+  add_library(tarnwick_netfiles STATIC NetApi32Calls.h NetApiOpenFileSourceWindows.cpp NetApiStatusWindows.cpp)
   target_link_libraries(tarnwick_netfiles PUBLIC tarnwick::inventory PRIVATE netapi32)
 else()
   # Samba's libnetapi, with the logins it tries: a Kerberos ticket, the desktop keyring
@@ -15,6 +15,7 @@ else()
 
   add_library(tarnwick_netfiles STATIC
     NetApiOpenFileSource.cpp
+    NetApiStatusLinux.cpp
     KeyringLogins.cpp
     SmbReachabilityLinux.cpp
     SambaCredentials.c)
