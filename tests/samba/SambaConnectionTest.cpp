@@ -68,9 +68,9 @@ TEST_F(SambaConnection, AnswersAlteredOnTheWayListNothingWhileTheServersOwnList)
         SCOPED_TRACE(mode);
         const ProxyProcess proxy({proxyAddress(), env("ADDRESS"), QStringLiteral("0"), QString::fromLatin1(mode)});
         const OpenFileList list = source.enumerate(QLatin1String("\\\\") + proxyAddress());
-        EXPECT_NE(list.status, 0u);
+        EXPECT_NE(list.status.outcome, SourceOutcome::done);
         EXPECT_TRUE(list.records.empty());
-        RecordProperty(mode, std::to_string(list.status));
+        RecordProperty(mode, std::to_string(list.status.code));
     }
     EXPECT_EQ(source.enumerate(server()).records.size(), 3u);
 }
@@ -81,7 +81,7 @@ TEST_F(SambaConnection, ListsAgainAfterTheServerRestarted)
 {
     for (const bool listedWhileStopped : {false, true}) {
         SCOPED_TRACE(listedWhileStopped ? "listed while stopped" : "restarted between two listings");
-        ASSERT_EQ(source.enumerate(server()).status, 0u);
+        ASSERT_EQ(source.enumerate(server()).status, SourceStatus{});
         {
             const StoppedServer stopped(env("ADDRESS"));
             if (listedWhileStopped) {
@@ -91,7 +91,7 @@ TEST_F(SambaConnection, ListsAgainAfterTheServerRestarted)
         // The restart closed every held file; one held now shows the listing is fresh.
         hold("ALICE", FileHolder::Access::readOnly, {"README"});
         const OpenFileList list = source.enumerate(server());
-        EXPECT_EQ(list.status, 0u);
+        EXPECT_EQ(list.status, SourceStatus{});
         ASSERT_EQ(list.records.size(), 1u);
         EXPECT_EQ(list.records[0].userName, env("ALICE_USER"));
     }
