@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Smb2Crypto.h"
 #include "WireBytes.h"
 
 #include <cstdint>
@@ -33,8 +34,6 @@ constexpr std::uint32_t insufficientResources = 0xC000009A;
 constexpr std::uint32_t pipeEmpty = 0xC00000D9;
 constexpr std::uint32_t logonFailure = 0xC000006D;
 } // namespace status
-
-constexpr std::size_t headerSize = 64;
 
 struct Header {
     std::uint16_t creditCharge = 0;
