@@ -1,0 +1,52 @@
+#pragma once
+
+#include "WireBytes.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+
+// Servers of the tests' own on a loopback address and a port the kernel picks, each serving
+// one connection on a thread of its own until destroyed.
+
+// A listening socket and the port the kernel gave it.
+struct Listener {
+    int fd = -1;
+    std::uint16_t port = 0;
+};
+
+// Answers every frame the client sends with the same reply; an empty reply means none at all,
+// and closeAfterFirst closes the connection on the first frame instead.
+class ScriptedServer final {
+public:
+    ScriptedServer(const std::string& address, Bytes reply, bool closeAfterFirst = false);
+    ~ScriptedServer();
+    std::uint16_t port() const { return m_listener.port; }
+
+private:
+    void serve(Bytes reply, bool closeAfterFirst);
+
+    Listener m_listener;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+// Relays one connection to a server, passing each frame the server sends (counted from 1)
+// through change first.
+class TamperingProxy final {
+public:
+    using Change = std::function<void(int frame, Bytes& message)>;
+    TamperingProxy(const std::string& address, const std::string& server, std::uint16_t serverPort, Change change);
+    ~TamperingProxy();
+    std::uint16_t port() const { return m_listener.port; }
+
+private:
+    void relay(std::string server, std::uint16_t serverPort);
+
+    Listener m_listener;
+    Change m_change;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};

@@ -1,0 +1,288 @@
+// The connection against private Samba servers, one per configuration (dialects, signing and
+// encryption required), started by the suite's fixture; and against peers of the test's own
+// that answer wrongly, late or never.
+#include "LoopbackPeers.h"
+#include "Smb2Connection.h"
+#include "SrvsvcByHand.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+
+using namespace smb2;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct TestServer {
+    std::string address;
+    std::string user;
+    std::string password;
+};
+
+// The server of one configuration, as its fixture left it; the test skips where smbd cannot
+// run on this machine.
+std::optional<TestServer> testServer(const std::string& name, std::string& unavailable)
+{
+    const std::string dir = std::string(TARNWICK_SESSION_SERVERS) + "/" + name;
+    std::ifstream reason(dir + "/unavailable");
+    if (reason) {
+        std::getline(reason, unavailable);
+        return std::nullopt;
+    }
+    std::ifstream env(dir + "/server.env");
+    std::map<std::string, std::string> values;
+    for (std::string line; std::getline(env, line);)
+        if (const auto equals = line.find('='); equals != std::string::npos)
+            values[line.substr(0, equals)] = line.substr(equals + 1);
+    if (!values.contains("TARNWICK_SMB_ADDRESS"))
+        throw std::runtime_error("no test server for " + name + " (its fixture did not run?)");
+    return TestServer{values["TARNWICK_SMB_ADDRESS"], values["TARNWICK_SMB_ADMIN_USER"], values["TARNWICK_SMB_ADMIN_PASSWORD"]};
+}
+
+#define REQUIRE_SERVER(variable, name)                       \
+    std::string unavailable;                                 \
+    const auto variable = testServer(name, unavailable);     \
+    if (!variable)                                           \
+        GTEST_SKIP() << unavailable;
+
+std::unique_ptr<Connection> loggedIn(const TestServer& server, std::uint16_t port = 445, Dialect maxDialect = Dialect::smb311)
+{
+    ConnectOptions options;
+    options.host = server.address;
+    options.port = port;
+    options.maxDialect = maxDialect;
+    auto connection = Connection::open(options);
+    GssLogin login = GssLogin::withPassword(server.address, {server.user, "", "", server.password.c_str()});
+    connection->logIn(login);
+    return connection;
+}
+
+Bytes stubOf(ByteView pdu)
+{
+    return Bytes(pdu.begin() + srvsvcByHand::responseHeaderSize, pdu.end());
+}
+
+// Binds the server service, then reads a NetrShareEnum answer of several fragments: the first
+// through the transceive, all the others through READs in flight together.
+Bytes shareEnumAnswer(PipeTransport& pipe, const std::string& host)
+{
+    using namespace srvsvcByHand;
+    const Bytes ack = pipe.transceive(bind(5840), 5840);
+    EXPECT_EQ(fragment(ack).type, bindAckType);
+    const std::uint16_t fragmentSize = serverFragmentSize(ack);
+    const Bytes first = pipe.transceive(shareEnumRequest(std::u16string(host.begin(), host.end())), fragmentSize);
+    Bytes stub = stubOf(first);
+    const Fragment head = fragment(first);
+    EXPECT_EQ(head.type, responseType);
+    if (!(head.flags & lastFragment)) {
+        const std::size_t perFragment = fragmentSize - responseHeaderSize;
+        const std::size_t left = (head.allocHint - stub.size() + perFragment - 1) / perFragment;
+        const std::vector<Bytes> rest = pipe.readMany(left, fragmentSize);
+        for (std::size_t i = 0; i < rest.size(); ++i) {
+            EXPECT_EQ(fragment(rest[i]).allocHint, head.allocHint - stub.size()) << "fragment " << i + 2;
+            EXPECT_EQ((fragment(rest[i]).flags & lastFragment) != 0, i + 1 == rest.size()) << "fragment " << i + 2;
+            const Bytes more = stubOf(rest[i]);
+            stub.insert(stub.end(), more.begin(), more.end());
+        }
+    }
+    EXPECT_EQ(stub.size(), head.allocHint);
+    return stub;
+}
+
+// The comment the fixture gives the share: long enough for an answer of several fragments.
+bool holdsLongComment(const Bytes& stub)
+{
+    const std::string marker = "Tarnwick-long-comment";
+    Bytes wide;
+    for (const char c : marker) {
+        wide.push_back(static_cast<std::uint8_t>(c));
+        wide.push_back(0);
+    }
+    return std::search(stub.begin(), stub.end(), wide.begin(), wide.end()) != stub.end();
+}
+
+struct Variant {
+    const char* server;
+    Dialect maxDialect;
+    Dialect expected;
+    bool encrypts;
+};
+
+void PrintTo(const Variant& variant, std::ostream* out)
+{
+    *out << variant.server;
+}
+
+class EveryVariant : public testing::TestWithParam<Variant> {};
+
+} // namespace
+
+TEST_P(EveryVariant, CarriesTheServerService)
+{
+    const Variant variant = GetParam();
+    REQUIRE_SERVER(server, variant.server);
+    const auto connection = loggedIn(*server, 445, variant.maxDialect);
+    EXPECT_EQ(connection->dialect(), variant.expected);
+    const auto pipe = connection->openPipe(u"srvsvc");
+    EXPECT_EQ(connection->encrypts(), variant.encrypts);
+    const Bytes stub = shareEnumAnswer(*pipe, server->address);
+    EXPECT_TRUE(holdsLongComment(stub));
+    ASSERT_GE(stub.size(), 4u);
+    EXPECT_EQ(Bytes(stub.end() - 4, stub.end()), Bytes(4, 0)) << "WERROR";
+}
+
+INSTANTIATE_TEST_SUITE_P(Smb2Connection, EveryVariant,
+                         testing::Values(Variant{"smb2_02", Dialect::smb311, Dialect::smb202, false},
+                                         Variant{"smb2_10", Dialect::smb311, Dialect::smb21, false},
+                                         Variant{"smb3_00", Dialect::smb311, Dialect::smb30, false},
+                                         Variant{"smb3_02", Dialect::smb311, Dialect::smb302, false},
+                                         Variant{"smb3_11", Dialect::smb311, Dialect::smb311, false},
+                                         Variant{"smb3_11", Dialect::smb21, Dialect::smb21, false},
+                                         Variant{"signing", Dialect::smb311, Dialect::smb311, false},
+                                         Variant{"encrypt", Dialect::smb311, Dialect::smb311, true},
+                                         Variant{"encrypt", Dialect::smb30, Dialect::smb30, true},
+                                         Variant{"ipc_encrypt", Dialect::smb311, Dialect::smb311, true}),
+                         [](const auto& param) {
+                             return std::string(param.param.server) + "_client_max_" + std::to_string(static_cast<int>(param.param.maxDialect));
+                         });
+
+TEST(Smb2Connection, WrongPasswordIsTheServersLogonFailure)
+{
+    REQUIRE_SERVER(server, "smb3_11");
+    TestServer wrong = *server;
+    wrong.password += "x";
+    try {
+        loggedIn(wrong);
+        FAIL() << "logged in with a wrong password";
+    } catch (const ServerStatus& refusal) {
+        EXPECT_EQ(refusal.status(), 0xC000006Du);
+    }
+}
+
+namespace {
+
+struct Tampering {
+    const char* name;
+    const char* server;
+    Dialect maxDialect;
+    int frame;            // of the server's, counted from 1
+    std::ptrdiff_t byte;  // from the start, or from the end when negative
+    bool clearSigned;
+    const char* refusedAt;
+};
+
+void PrintTo(const Tampering& tampering, std::ostream* out)
+{
+    *out << tampering.name;
+}
+
+class TamperedResponse : public testing::TestWithParam<Tampering> {};
+
+constexpr std::size_t flagsOffset = 16;
+constexpr std::uint8_t signedFlag = 0x8;
+
+} // namespace
+
+// Frames on these servers: 1 negotiate, 2 and 3 session setup, 4 tree connect (with 3.0 then
+// 5 the validation), then create and the bind.
+TEST_P(TamperedResponse, IsRefused)
+{
+    const Tampering tampering = GetParam();
+    REQUIRE_SERVER(server, tampering.server);
+    TamperingProxy proxy(server->address, server->address, 445, [&](int frame, Bytes& message) {
+        if (frame != tampering.frame)
+            return;
+        message.at(tampering.byte >= 0 ? tampering.byte : message.size() + tampering.byte) ^= 0x01;
+        if (tampering.clearSigned)
+            message.at(flagsOffset) &= ~signedFlag;
+    });
+    std::string stage = "open";
+    try {
+        ConnectOptions options{server->address, proxy.port(), tampering.maxDialect, 3000ms, 5000ms};
+        const auto connection = Connection::open(options);
+        stage = "logIn";
+        GssLogin login = GssLogin::withPassword(server->address, {server->user, "", "", server->password.c_str()});
+        connection->logIn(login);
+        stage = "openPipe";
+        const auto pipe = connection->openPipe(u"srvsvc");
+        stage = "transceive";
+        pipe->transceive(srvsvcByHand::bind(5840), 5840);
+        stage = "accepted";
+    } catch (const IntegrityError&) {
+    }
+    EXPECT_EQ(stage, tampering.refusedAt);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Smb2Connection, TamperedResponse,
+    testing::Values(Tampering{"Untouched", "smb3_11", Dialect::smb311, 0, 0, false, "accepted"},
+                    Tampering{"AnswerByte", "smb3_11", Dialect::smb311, 6, -1, false, "transceive"},
+                    Tampering{"AnswerByteUnsigned", "smb3_11", Dialect::smb311, 6, -1, true, "transceive"},
+                    Tampering{"AnswerByte2_10", "smb2_10", Dialect::smb311, 6, -1, true, "transceive"},
+                    Tampering{"FinalSessionSetupCredits", "smb3_11", Dialect::smb311, 3, 14, false, "logIn"},
+                    Tampering{"NegotiateGuid3_11", "smb3_11", Dialect::smb311, 1, 72, false, "logIn"},
+                    Tampering{"NegotiateGuid3_00", "smb3_00", Dialect::smb311, 1, 72, false, "openPipe"},
+                    Tampering{"EncryptedAnswer", "encrypt", Dialect::smb311, 6, -1, false, "transceive"},
+                    Tampering{"EncryptedAnswer3_00", "encrypt", Dialect::smb30, 7, -1, false, "transceive"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+namespace {
+
+// An SMB1 NEGOTIATE response's start: what a server that speaks nothing newer answers.
+const Bytes smb1Reply = [] {
+    Bytes reply(40, 0);
+    reply[0] = 0xFF, reply[1] = 'S', reply[2] = 'M', reply[3] = 'B', reply[4] = 0x72;
+    return reply;
+}();
+
+// Addresses of the test's own peers: beside the fixture's servers, on the loopback network.
+std::string peerAddress()
+{
+    std::string unavailable;
+    const auto server = testServer("smb3_11", unavailable);
+    return server ? server->address : "127.0.0.1";
+}
+
+} // namespace
+
+TEST(Smb2Connection, PeersThatDoNotNegotiateFailEachInItsOwnWay)
+{
+    struct Case {
+        const char* name;
+        Bytes reply;
+        bool close;
+        std::function<void(const ConnectOptions&)> expectFailure;
+    };
+    const auto expect = [](auto exception) {
+        return [](const ConnectOptions& options) { EXPECT_THROW(Connection::open(options), decltype(exception)); };
+    };
+    const Case cases[] = {
+        {"silent", {}, false, expect(Timeout(""))},
+        {"SMB1 only", smb1Reply, false, expect(DialectNotSpoken(""))},
+        {"closes", {}, true, expect(ConnectionLost(""))},
+        {"not SMB", Bytes(64, 0x42), false, expect(ProtocolError(""))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedServer peer(peerAddress(), c.reply, c.close);
+        const auto started = std::chrono::steady_clock::now();
+        c.expectFailure({peerAddress(), peer.port(), Dialect::smb311, 1000ms, 300ms});
+        EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
+    }
+}
+
+TEST(Smb2Connection, HostsThatCannotBeReachedAreUnreachableQuickly)
+{
+    const std::uint16_t closedPort = 1;  // privileged, and nobody listens on it here
+    for (const auto& [host, port] : {std::pair<std::string, std::uint16_t>{peerAddress(), closedPort}, {"no-such-host.invalid", 445}}) {
+        SCOPED_TRACE(host);
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_THROW(Connection::open({host, port, Dialect::smb311, 3000ms, 1000ms}), Unreachable);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
+    }
+}
