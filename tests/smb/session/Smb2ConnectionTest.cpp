@@ -166,15 +166,41 @@ TEST(Smb2Connection, WrongPasswordIsTheServersLogonFailure)
 
 namespace {
 
+using Change = std::function<void(Bytes&)>;
+
 struct Tampering {
     const char* name;
     const char* server;
     Dialect maxDialect;
-    int frame;            // of the server's, counted from 1
-    std::ptrdiff_t byte;  // from the start, or from the end when negative
-    bool clearSigned;
+    int frame;  // of the server's, counted from 1
+    Change change;
     const char* refusedAt;
 };
+
+constexpr std::size_t flagsOffset = 16;
+constexpr std::uint8_t signedFlag = 0x8;
+
+// Flips the lowest bit of one byte, counted from the end when negative; and then clears the
+// SIGNED flag if asked, as an attacker would who cannot sign.
+Change flip(std::ptrdiff_t byte, bool clearSigned = false)
+{
+    return [=](Bytes& message) {
+        message.at(byte >= 0 ? static_cast<std::size_t>(byte) : message.size() - static_cast<std::size_t>(-byte)) ^= 0x01;
+        if (clearSigned)
+            message.at(flagsOffset) &= ~signedFlag;
+    };
+}
+
+// Puts a plain SMB2 response with the message id in place of an encrypted one.
+Change plainResponse(std::uint8_t messageId)
+{
+    return [=](Bytes& message) {
+        message.assign(64, 0);
+        message[0] = 0xFE, message[1] = 'S', message[2] = 'M', message[3] = 'B', message[4] = 64;
+        message[flagsOffset] = 0x1;
+        message[24] = messageId;
+    };
+}
 
 void PrintTo(const Tampering& tampering, std::ostream* out)
 {
@@ -182,9 +208,6 @@ void PrintTo(const Tampering& tampering, std::ostream* out)
 }
 
 class TamperedResponse : public testing::TestWithParam<Tampering> {};
-
-constexpr std::size_t flagsOffset = 16;
-constexpr std::uint8_t signedFlag = 0x8;
 
 } // namespace
 
@@ -195,11 +218,8 @@ TEST_P(TamperedResponse, IsRefused)
     const Tampering tampering = GetParam();
     REQUIRE_SERVER(server, tampering.server);
     TamperingProxy proxy(server->address, server->address, 445, [&](int frame, Bytes& message) {
-        if (frame != tampering.frame)
-            return;
-        message.at(tampering.byte >= 0 ? tampering.byte : message.size() + tampering.byte) ^= 0x01;
-        if (tampering.clearSigned)
-            message.at(flagsOffset) &= ~signedFlag;
+        if (frame == tampering.frame)
+            tampering.change(message);
     });
     std::string stage = "open";
     try {
@@ -220,15 +240,16 @@ TEST_P(TamperedResponse, IsRefused)
 
 INSTANTIATE_TEST_SUITE_P(
     Smb2Connection, TamperedResponse,
-    testing::Values(Tampering{"Untouched", "smb3_11", Dialect::smb311, 0, 0, false, "accepted"},
-                    Tampering{"AnswerByte", "smb3_11", Dialect::smb311, 6, -1, false, "transceive"},
-                    Tampering{"AnswerByteUnsigned", "smb3_11", Dialect::smb311, 6, -1, true, "transceive"},
-                    Tampering{"AnswerByte2_10", "smb2_10", Dialect::smb311, 6, -1, true, "transceive"},
-                    Tampering{"FinalSessionSetupCredits", "smb3_11", Dialect::smb311, 3, 14, false, "logIn"},
-                    Tampering{"NegotiateGuid3_11", "smb3_11", Dialect::smb311, 1, 72, false, "logIn"},
-                    Tampering{"NegotiateGuid3_00", "smb3_00", Dialect::smb311, 1, 72, false, "openPipe"},
-                    Tampering{"EncryptedAnswer", "encrypt", Dialect::smb311, 6, -1, false, "transceive"},
-                    Tampering{"EncryptedAnswer3_00", "encrypt", Dialect::smb30, 7, -1, false, "transceive"}),
+    testing::Values(Tampering{"Untouched", "smb3_11", Dialect::smb311, 0, {}, "accepted"},
+                    Tampering{"AnswerByte", "smb3_11", Dialect::smb311, 6, flip(-1), "transceive"},
+                    Tampering{"AnswerByteUnsigned", "smb3_11", Dialect::smb311, 6, flip(-1, true), "transceive"},
+                    Tampering{"AnswerByte2_10", "smb2_10", Dialect::smb311, 6, flip(-1, true), "transceive"},
+                    Tampering{"FinalSessionSetupCredits", "smb3_11", Dialect::smb311, 3, flip(14), "logIn"},
+                    Tampering{"NegotiateGuid3_11", "smb3_11", Dialect::smb311, 1, flip(72), "logIn"},
+                    Tampering{"NegotiateGuid3_00", "smb3_00", Dialect::smb311, 1, flip(72), "openPipe"},
+                    Tampering{"EncryptedAnswer", "encrypt", Dialect::smb311, 6, flip(-1), "transceive"},
+                    Tampering{"EncryptedAnswer3_00", "encrypt", Dialect::smb30, 7, flip(-1), "transceive"},
+                    Tampering{"PlainAnswerWhenEncrypted", "encrypt", Dialect::smb311, 6, plainResponse(5), "transceive"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 namespace {
