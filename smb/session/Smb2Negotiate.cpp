@@ -208,7 +208,7 @@ void checkValidateNegotiateOutput(ByteView output, const Negotiated& negotiated)
     const ByteView guid = reader.bytes(16);
     const std::uint16_t mode = reader.u16();
     const auto dialect = static_cast<Dialect>(reader.u16());
-    if (capabilities != negotiated.capabilities || !std::equal(guid.begin(), guid.end(), negotiated.serverGuid.begin())
+    if (capabilities != negotiated.capabilities || !std::equal(guid.begin(), guid.end(), negotiated.serverGuid.begin(), negotiated.serverGuid.end())
         || mode != negotiated.securityMode || dialect != negotiated.dialect)
         throw IntegrityError("the negotiation was altered on the way");
 }
