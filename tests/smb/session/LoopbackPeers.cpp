@@ -73,8 +73,8 @@ void writeFrame(int fd, const Bytes& message)
 
 } // namespace
 
-ScriptedServer::ScriptedServer(const std::string& address, Bytes reply, bool closeAfterFirst)
-    : m_listener(listenOn(address)), m_thread([this, reply, closeAfterFirst] { serve(reply, closeAfterFirst); })
+ScriptedServer::ScriptedServer(const std::string& address, std::vector<Bytes> replies, bool closeAfterFirst)
+    : m_listener(listenOn(address)), m_thread([this, replies, closeAfterFirst] { serve(replies, closeAfterFirst); })
 {
 }
 
@@ -85,14 +85,14 @@ ScriptedServer::~ScriptedServer()
     close(m_listener.fd);
 }
 
-void ScriptedServer::serve(Bytes reply, bool closeAfterFirst)
+void ScriptedServer::serve(const std::vector<Bytes>& replies, bool closeAfterFirst)
 {
     if (!readable(m_listener.fd, m_stop))
         return;
     const int client = accept(m_listener.fd, nullptr, nullptr);
     Bytes request;
     while (readable(client, m_stop) && readFrame(client, request) && !closeAfterFirst)
-        if (!reply.empty())
+        for (const Bytes& reply : replies)
             writeFrame(client, reply);
     close(client);
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 // Servers of the tests' own on a loopback address and a port the kernel picks, each serving
 // one connection on a thread of its own until destroyed.
@@ -17,16 +18,16 @@ struct Listener {
     std::uint16_t port = 0;
 };
 
-// Answers every frame the client sends with the same reply; an empty reply means none at all,
-// and closeAfterFirst closes the connection on the first frame instead.
+// Answers every frame the client sends with the same replies, one frame each (none at all when
+// there are none); closeAfterFirst closes the connection on the first frame instead.
 class ScriptedServer final {
 public:
-    ScriptedServer(const std::string& address, Bytes reply, bool closeAfterFirst = false);
+    ScriptedServer(const std::string& address, std::vector<Bytes> replies, bool closeAfterFirst = false);
     ~ScriptedServer();
     std::uint16_t port() const { return m_listener.port; }
 
 private:
-    void serve(Bytes reply, bool closeAfterFirst);
+    void serve(const std::vector<Bytes>& replies, bool closeAfterFirst);
 
     Listener m_listener;
     std::atomic<bool> m_stop{false};

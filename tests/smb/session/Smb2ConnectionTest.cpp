@@ -261,6 +261,50 @@ const Bytes smb1Reply = [] {
     return reply;
 }();
 
+// A response header to the NEGOTIATE (message id 0) or to another message id, interim or not.
+Bytes responseHeader(std::uint32_t status, std::uint64_t messageId, bool async)
+{
+    ByteWriter header;
+    header.u32(0x424D53FE);
+    header.u16(64);
+    header.u16(0);
+    header.u32(status);
+    header.u16(0);  // NEGOTIATE
+    header.u16(1);
+    header.u32(async ? 0x3 : 0x1);
+    header.u32(0);
+    header.u64(messageId);
+    header.zeros(32);
+    return header.take();
+}
+
+// A 2.0.2 NEGOTIATE response with no security buffer.
+Bytes negotiated202(std::uint64_t messageId = 0)
+{
+    ByteWriter message;
+    message.bytes(responseHeader(0, messageId, false));
+    message.u16(65);
+    message.u16(1);
+    message.u16(0x0202);
+    message.u16(0);
+    message.zeros(16);
+    message.u32(0);
+    for (int size = 0; size < 3; ++size)
+        message.u32(65536);
+    message.zeros(16);
+    message.u16(0);
+    message.u16(0);
+    message.u32(0);
+    return message.take();
+}
+
+const Bytes interim = [] {
+    Bytes reply = responseHeader(0x103, 0, true);
+    reply.resize(72, 0);
+    reply[64] = 9;  // the error response's structure size
+    return reply;
+}();
+
 // Addresses of the test's own peers: beside the fixture's servers, on the loopback network.
 std::string peerAddress()
 {
@@ -271,28 +315,33 @@ std::string peerAddress()
 
 } // namespace
 
-TEST(Smb2Connection, PeersThatDoNotNegotiateFailEachInItsOwnWay)
+TEST(Smb2Connection, NegotiatesWithScriptedPeersOrFailsEachInItsOwnWay)
 {
     struct Case {
         const char* name;
-        Bytes reply;
+        std::vector<Bytes> replies;
         bool close;
-        std::function<void(const ConnectOptions&)> expectFailure;
+        std::function<void(const ConnectOptions&)> expectOutcome;
     };
     const auto expect = [](auto exception) {
         return [](const ConnectOptions& options) { EXPECT_THROW(Connection::open(options), decltype(exception)); };
     };
     const Case cases[] = {
+        {"interim, then the answer", {interim, negotiated202()}, false,
+         [](const ConnectOptions& options) { EXPECT_EQ(Connection::open(options)->dialect(), Dialect::smb202); }},
+        {"interim only", {interim}, false, expect(Timeout(""))},
         {"silent", {}, false, expect(Timeout(""))},
-        {"SMB1 only", smb1Reply, false, expect(DialectNotSpoken(""))},
+        {"SMB1 only", {smb1Reply}, false, expect(DialectNotSpoken(""))},
+        {"refuses every dialect", {responseHeader(0xC00000BB, 0, false)}, false, expect(DialectNotSpoken(""))},
         {"closes", {}, true, expect(ConnectionLost(""))},
-        {"not SMB", Bytes(64, 0x42), false, expect(ProtocolError(""))},
+        {"not SMB", {Bytes(64, 0x42)}, false, expect(ProtocolError(""))},
+        {"answers another message id", {negotiated202(7)}, false, expect(ProtocolError(""))},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ScriptedServer peer(peerAddress(), c.reply, c.close);
+        ScriptedServer peer(peerAddress(), c.replies, c.close);
         const auto started = std::chrono::steady_clock::now();
-        c.expectFailure({peerAddress(), peer.port(), Dialect::smb311, 1000ms, 300ms});
+        c.expectOutcome({peerAddress(), peer.port(), Dialect::smb311, 1000ms, 300ms});
         EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
     }
 }
