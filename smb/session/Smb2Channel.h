@@ -70,7 +70,6 @@ public:
     void abandon(std::uint64_t messageId);
     // Waits for every response still owed, within the progress limit, and discards them.
     void drain();
-    bool usable() const { return !m_failure; }
 
 private:
     struct Pending {

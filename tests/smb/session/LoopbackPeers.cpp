@@ -118,7 +118,6 @@ void TamperingProxy::relay(std::string server, std::uint16_t serverPort)
     const int upstream = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const sockaddr_in where = loopback(server, serverPort);
     if (connect(upstream, reinterpret_cast<const sockaddr*>(&where), sizeof where) == 0) {
-        int frames = 0;
         pollfd both[2] = {{client, POLLIN, 0}, {upstream, POLLIN, 0}};
         Bytes message;
         while (!m_stop) {
@@ -132,7 +131,7 @@ void TamperingProxy::relay(std::string server, std::uint16_t serverPort)
             if (both[1].revents) {
                 if (!readFrame(upstream, message))
                     break;
-                m_change(++frames, message);
+                m_change(message);
                 writeFrame(client, message);
             }
         }

@@ -34,11 +34,11 @@ private:
     std::thread m_thread;
 };
 
-// Relays one connection to a server, passing each frame the server sends (counted from 1)
-// through change first.
+// Relays one connection to a server, passing each message the server sends through change
+// first.
 class TamperingProxy final {
 public:
-    using Change = std::function<void(int frame, Bytes& message)>;
+    using Change = std::function<void(Bytes& message)>;
     TamperingProxy(const std::string& address, const std::string& server, std::uint16_t serverPort, Change change);
     ~TamperingProxy();
     std::uint16_t port() const { return m_listener.port; }
