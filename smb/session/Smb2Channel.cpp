@@ -64,10 +64,23 @@ void Smb2Channel::guarded(Step step)
         step();
     } catch (const ServerStatus&) {
         throw;
+    } catch (const Timeout& error) {
+        m_failure = error.what();
+        m_transportLost = true;
+        throw;
+    } catch (const ConnectionLost& error) {
+        m_failure = error.what();
+        m_transportLost = true;
+        throw;
     } catch (const std::exception& error) {
         m_failure = error.what();
         throw;
     }
+}
+
+bool Smb2Channel::owed() const
+{
+    return std::any_of(m_pending.begin(), m_pending.end(), [](const auto& p) { return !p.second.response; });
 }
 
 std::uint64_t Smb2Channel::send(const Request& request, PreauthHash* preauth)
@@ -75,7 +88,7 @@ std::uint64_t Smb2Channel::send(const Request& request, PreauthHash* preauth)
     const std::uint16_t cost = charge(request.payload);
     guarded([&] {
         while (!m_credits.allows(cost)) {
-            if (std::none_of(m_pending.begin(), m_pending.end(), [](const auto& p) { return !p.second.response; }))
+            if (!owed())
                 throw ProtocolError("the server granted too few credits to go on");
             receiveNext();
         }
@@ -138,11 +151,20 @@ void Smb2Channel::abandon(std::uint64_t messageId)
 
 void Smb2Channel::drain()
 {
-    try {
-        while (!m_failure && std::any_of(m_pending.begin(), m_pending.end(), [](const auto& p) { return !p.second.response; }))
-            guarded([&] { receiveNext(); });
-    } catch (const std::exception&) {
-        // Nothing more can come; the socket closes anyway.
+    // Even after a response failed its checks the answers owed are awaited, unchecked and
+    // discarded: Samba 4.17 may panic when a connection ends under a pending pipe READ.
+    while (!m_transportLost && owed()) {
+        try {
+            const Bytes frame = m_transport->receive();
+            bool encrypted = false;
+            const Response response = take(frame, encrypted);
+            if (!isInterim(response.header))
+                m_pending.erase(response.header.messageId);
+        } catch (const ProtocolError&) {
+            // An answer that cannot be read is still an answer that came.
+        } catch (const std::exception&) {
+            break;
+        }
     }
     m_pending.clear();
 }

@@ -68,7 +68,8 @@ public:
     Response call(const Request& request) { return receive(send(request)); }
     // The request's response is no longer wanted; it is still awaited before the end.
     void abandon(std::uint64_t messageId);
-    // Waits for every response still owed, within the progress limit, and discards them.
+    // Waits for every response still owed, within the progress limit, and discards them; also
+    // after a failed response, unless the connection itself is lost.
     void drain();
 
 private:
@@ -80,6 +81,7 @@ private:
     };
 
     std::uint16_t charge(std::uint32_t payload) const;
+    bool owed() const;
     void receiveNext();
     Response take(ByteView frame, bool& encrypted) const;
     void checkUsable() const;
@@ -95,6 +97,7 @@ private:
     std::set<std::uint32_t> m_encryptedTrees;
     std::map<std::uint64_t, Pending> m_pending;
     std::optional<std::string> m_failure;
+    bool m_transportLost = false;  // by a timeout or a broken connection
 };
 
 } // namespace smb2

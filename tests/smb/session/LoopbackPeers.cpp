@@ -105,9 +105,15 @@ TamperingProxy::TamperingProxy(const std::string& address, const std::string& se
 
 TamperingProxy::~TamperingProxy()
 {
-    m_stop = true;
-    m_thread.join();
+    stop();
     close(m_listener.fd);
+}
+
+void TamperingProxy::stop()
+{
+    m_stop = true;
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 void TamperingProxy::relay(std::string server, std::uint16_t serverPort)
@@ -127,6 +133,7 @@ void TamperingProxy::relay(std::string server, std::uint16_t serverPort)
                 if (!readFrame(client, message))
                     break;
                 writeFrame(upstream, message);
+                ++m_requests;
             }
             if (both[1].revents) {
                 if (!readFrame(upstream, message))

@@ -35,19 +35,23 @@ private:
 };
 
 // Relays one connection to a server, passing each message the server sends through change
-// first.
+// first, until the client closes it.
 class TamperingProxy final {
 public:
     using Change = std::function<void(Bytes& message)>;
     TamperingProxy(const std::string& address, const std::string& server, std::uint16_t serverPort, Change change);
     ~TamperingProxy();
     std::uint16_t port() const { return m_listener.port; }
+    // Ends the relay; then the count of the client's messages relayed is final.
+    void stop();
+    int requests() const { return m_requests; }
 
 private:
     void relay(std::string server, std::uint16_t serverPort);
 
     Listener m_listener;
     Change m_change;
+    std::atomic<int> m_requests{0};
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };

@@ -11,7 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
-#include <sstream>
+#include <thread>
 
 using namespace smb2;
 using namespace std::chrono_literals;
@@ -262,6 +262,33 @@ INSTANTIATE_TEST_SUITE_P(
                     Tampering{"EncryptedAnswer3_00", "encrypt", Dialect::smb30, 7, flip(-1), "transceive"},
                     Tampering{"PlainAnswerWhenEncrypted", "encrypt", Dialect::smb311, 6, plainResponse(5), "transceive"}),
     [](const auto& param) { return std::string(param.param.name); });
+
+// A READ answer that fails its signature ends the listing, but the connection still waits for
+// the READs out before it closes: Samba 4.17 may panic when a connection ends under a pending
+// pipe READ. The answers after the broken one come late, so that a close not waiting for them
+// would come first.
+TEST(Smb2Connection, WaitsForTheReadsOutBeforeClosing)
+{
+    REQUIRE_SERVER(server, "smb3_11");
+    constexpr int firstRead = 8;  // the final responses before: see TamperedResponse
+    int finals = 0;
+    TamperingProxy proxy(server->address, server->address, 445, [&](Bytes& message) {
+        if (isPlainInterim(message))
+            return;
+        if (++finals == firstRead)
+            flip(-1)(message);
+        else if (finals > firstRead)
+            std::this_thread::sleep_for(100ms);
+    });
+    {
+        const auto connection = loggedIn(*server, proxy.port());
+        const auto pipe = connection->openPipe(u"srvsvc");
+        EXPECT_THROW(shareEnumAnswer(*pipe, server->address), IntegrityError);
+    }
+    proxy.stop();
+    EXPECT_GT(finals, firstRead) << "the answer was not read over several READs";
+    EXPECT_EQ(finals, proxy.requests());
+}
 
 namespace {
 
