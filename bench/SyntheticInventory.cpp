@@ -81,7 +81,7 @@ OpenFileList SyntheticOpenFileSource::enumerate(const QString& /*server*/)
 {
     std::unique_lock lock(m_mutex);
     m_released.wait(lock, [this] { return !m_held; });
-    return OpenFileList{0, m_records};
+    return OpenFileList{{}, m_records};
 }
 
 void SyntheticOpenFileSource::setHeld(bool held)
@@ -91,7 +91,7 @@ void SyntheticOpenFileSource::setHeld(bool held)
     m_released.notify_all();
 }
 
-std::uint32_t SyntheticOpenFileSource::close(const QString& /*server*/, std::uint32_t /*id*/)
+SourceStatus SyntheticOpenFileSource::close(const QString& /*server*/, std::uint32_t /*id*/)
 {
-    return 0;
+    return {};
 }

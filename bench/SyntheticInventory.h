@@ -25,7 +25,7 @@ public:
     explicit SyntheticOpenFileSource(std::int32_t count);
 
     OpenFileList enumerate(const QString& server) override;
-    std::uint32_t close(const QString& server, std::uint32_t id) override;
+    SourceStatus close(const QString& server, std::uint32_t id) override;
     void setHeld(bool held);
 
 private:

@@ -11,6 +11,7 @@
 
 #include "NetApiOpenFileSource.h"
 #include "OpenFileSource.h"
+#include "ProxyProcess.h"
 #include "ServerBench.h"
 #include "ListView.h"
 #include "frmMain.h"
@@ -19,7 +20,6 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QProcess>
 #include <QTest>
 #include <QTimer>
 
@@ -63,7 +63,7 @@ public:
         return answer;
     }
 
-    std::uint32_t close(const QString& server, std::uint32_t id) override { return m_source.close(server, id); }
+    SourceStatus close(const QString& server, std::uint32_t id) override { return m_source.close(server, id); }
 
     std::vector<Listing> listings() const
     {
@@ -82,30 +82,6 @@ private:
     NetApiOpenFileSource m_source;
     mutable std::mutex m_mutex;
     std::vector<Listing> m_listings;
-};
-
-// The delay proxy in front of the test server, for as long as the object lives.
-class DelayProxy {
-public:
-    DelayProxy(const QString& listen, const QString& target)
-    {
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QStringLiteral(DELAY_PROXY_PATH), {listen, target, QString::number(roundTripMs)});
-        if (!m_process.waitForReadyRead(5000) || m_process.readLine().trimmed() != "listening")
-            throw std::runtime_error("the delay proxy did not start on " + listen.toStdString());
-    }
-    ~DelayProxy()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-        m_process.waitForFinished();
-    }
-    DelayProxy(const DelayProxy&) = delete;
-    DelayProxy& operator=(const DelayProxy&) = delete;
-
-private:
-    QProcess m_process;
 };
 
 // Processor time the calling thread has used.
@@ -137,7 +113,8 @@ void BM_typeWordThroughDelayProxy(benchmark::State& state)
         try {
             (void)heldShareFiles();
             const QString proxyAddress = QString::fromStdString(environment("TARNWICK_BENCH_PROXY_ADDRESS"));
-            const DelayProxy proxy(proxyAddress, QString::fromStdString(environment("TARNWICK_SMB_ADDRESS")));
+            const ProxyProcess proxy(
+                {proxyAddress, QString::fromStdString(environment("TARNWICK_SMB_ADDRESS")), QString::number(roundTripMs)});
             auto source = std::make_shared<TimedSource>();
             frmMain window([source] { return source; });
             window.show();

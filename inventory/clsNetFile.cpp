@@ -1,46 +1,11 @@
 #include "clsNetFile.h"
 
-#include "LoweredTextPool.h"
+#include "AnswerEntries.h"
 #include "TextRules.h"
 
-#include <array>
 #include <limits>
 #include <stdexcept>
 #include <utility>
-
-namespace {
-
-constexpr std::uint32_t permRead = 1;
-constexpr std::uint32_t permWrite = 2;
-constexpr std::uint32_t permCreate = 4;
-
-QString permissionWords(std::uint32_t permissions)
-{
-    QString text;
-    if (permissions & permRead)
-        text += QLatin1String("read ");
-    if (permissions & permWrite)
-        text += QLatin1String("write ");
-    if (permissions & permCreate)
-        text += QLatin1String("create ");
-    text += QLatin1String("access");
-    return text;
-}
-
-// The eight possible texts, built once and shared by every entry.
-const QString& permissionText(std::uint32_t permissions)
-{
-    constexpr std::uint32_t wordBits = permRead | permWrite | permCreate;
-    static const std::array<QString, wordBits + 1> texts = [] {
-        std::array<QString, wordBits + 1> all;
-        for (std::uint32_t bits = 0; bits <= wordBits; ++bits)
-            all[bits] = permissionWords(bits);
-        return all;
-    }();
-    return texts[permissions & wordBits];
-}
-
-} // namespace
 
 clsNetFile::clsNetFile(std::shared_ptr<OpenFileSource> source)
     : m_source(std::move(source))
@@ -135,7 +100,7 @@ bool clsNetFile::CloseFile(std::int16_t index)
         return false;
     const QString name = serverPath();
     const auto id = static_cast<std::uint32_t>(entryAt(index).idFile);
-    return m_source->close(name, id) == 0;
+    return m_source->close(name, id).outcome == SourceOutcome::done;
 }
 
 QString clsNetFile::serverPath() const
@@ -152,28 +117,17 @@ void clsNetFile::load(const QString& filter)
 bool clsNetFile::takeAnswer(OpenFileList list)
 {
     m_statusMessage.clear();
-    if (list.status != 0)
+    if (list.status.outcome != SourceOutcome::done)
         return false;
 
-    m_answer.clear();
-    m_answer.reserve(list.records.size());
-    // A server reports few distinct users and extensions for many files: lower each once.
-    LoweredTextPool userNames;
-    LoweredTextPool extensions;
-    for (OpenFileRecord& record : list.records) {
-        FileEntry& entry = m_answer.emplace_back();
-        if (record.userName)
-            entry.userName = userNames.lowered(*record.userName);
-        if (record.pathName) {
-            entry.fileName = std::move(*record.pathName);
-            lowerInPlace(entry.fileName);
-        }
-        entry.filePermission = permissionText(record.permissions);
-        entry.idFile = static_cast<std::int32_t>(record.id);
-        entry.typeFile = extensions.lowered(extensionView(entry.fileName));
-    }
+    m_answer = entriesOf(std::move(list.records));
     m_answeredServer = m_serverName;
     return true;
+}
+
+const std::vector<FileEntry>& clsNetFile::answer() const
+{
+    return m_answer;
 }
 
 const std::optional<QString>& clsNetFile::answeredServer() const

@@ -53,6 +53,8 @@ public:
     // derived, and answers true. A failed one leaves the entries and the last answer as they
     // were, empties the message and answers false.
     bool takeAnswer(OpenFileList list);
+    // Every entry of the last answer, in the server's order, whatever the filter keeps.
+    const std::vector<FileEntry>& answer() const;
     // The server named when the last answer was taken, as it was named; none before the first.
     const std::optional<QString>& answeredServer() const;
     // Rebuilds the cache from the last answer's entries whose user name or path contains the

@@ -23,4 +23,4 @@ struct NetApi32Calls {
 // NetApiOpenFileSource::enumerate and close made through the given calls; the contract is the
 // source's (NetApiOpenFileSource.h).
 OpenFileList enumerateOpenFiles(const NetApi32Calls& calls, const QString& server);
-std::uint32_t closeOpenFile(const NetApi32Calls& calls, const QString& server, std::uint32_t id);
+SourceStatus closeOpenFile(const NetApi32Calls& calls, const QString& server, std::uint32_t id);

@@ -1,6 +1,7 @@
 #include "NetApiOpenFileSource.h"
 
 #include "KeyringLogins.h"
+#include "NetApiStatus.h"
 #include "SambaCredentials.h"
 #include "SmbReachability.h"
 
@@ -28,6 +29,8 @@ constexpr std::uint32_t maxPreferredLength = 0xFFFFFFFFu;  // MAX_PREFERRED_LENG
 constexpr std::uint32_t errorAccessDenied = 5;             // ERROR_ACCESS_DENIED
 constexpr std::uint32_t errorNotEnoughMemory = 8;          // ERROR_NOT_ENOUGH_MEMORY
 constexpr std::uint32_t errorInvalidData = 13;             // ERROR_INVALID_DATA
+constexpr std::uint32_t errorNetnameDeleted = 64;          // ERROR_NETNAME_DELETED: the connection dropped
+constexpr std::uint32_t errorDestinationNotFound = 2152;   // NERR_DestNotFound: libnetapi: no pipe on a dead connection
 constexpr std::uint32_t errorCannotComplete = 1003;        // libnetapi: no connection to IPC$
 constexpr std::uint32_t errorLogonFailure = 1326;          // ERROR_LOGON_FAILURE
 constexpr auto reachabilityLimit = std::chrono::seconds(3);
@@ -135,7 +138,11 @@ private:
             Login login{automaticSources[i], automaticCredentials(automaticSources[i], host), std::nullopt};
             if (!login.credentials)
                 continue;
-            const std::uint32_t status = attempt(host, login, call);
+            std::uint32_t status = attempt(host, login, call);
+            // An anonymous session cannot be signed: whatever it answers, anyone on the path
+            // could have written. No server lets it list or close, so success is a forgery.
+            if (status == 0 && login.source == LoginSource::anonymous)
+                status = errorAccessDenied;
             if (status == 0) {
                 m_logins[key] = std::move(login);
                 return status;
@@ -153,6 +160,22 @@ private:
 
     std::uint32_t attempt(const QByteArray& host, const Login& login, const Call& call)
     {
+        std::uint32_t status = callAs(login, call);
+        // libnetapi keeps a connection the server has dropped (it restarted, say): the call that
+        // finds it dead answers 64, every later one 2152, until the connections are new.
+        if (status == errorNetnameDeleted || status == errorDestinationNotFound) {
+            dropConnections();
+            status = callAs(login, call);
+        }
+        if (status != errorCannotComplete)
+            return status;
+        if (!m_reachable)
+            m_reachable = acceptsSmbConnections(host, reachabilityLimit);
+        return *m_reachable ? errorLogonFailure : status;
+    }
+
+    std::uint32_t callAs(const Login& login, const Call& call)
+    {
         if (m_context == nullptr) {
             if (const auto status = static_cast<std::uint32_t>(libnetapi_init(&m_context)); status != 0) {
                 m_context = nullptr;
@@ -162,12 +185,7 @@ private:
         if (const auto status = static_cast<std::uint32_t>(libnetapi_set_creds(m_context, login.credentials.get()));
             status != 0)
             return status;
-        const std::uint32_t status = call();
-        if (status != errorCannotComplete)
-            return status;
-        if (!m_reachable)
-            m_reachable = acceptsSmbConnections(host, reachabilityLimit);
-        return *m_reachable ? errorLogonFailure : status;
+        return call();
     }
 
     // A typed login goes into the keyring once the server has taken it; its password then goes.
@@ -284,14 +302,15 @@ OpenFileList NetApiOpenFileSource::enumerate(const QString& server)
         return std::uint32_t{0};
     });
     if (status != 0)
-        return {status, {}};
+        return {sourceStatusOf(status), {}};
     return list;
 }
 
-std::uint32_t NetApiOpenFileSource::close(const QString& server, std::uint32_t id)
+SourceStatus NetApiOpenFileSource::close(const QString& server, std::uint32_t id)
 {
     const QByteArray host = hostName(server);
-    return NetApiSession::instance().run(host, [&] { return static_cast<std::uint32_t>(NetFileClose(host.constData(), id)); });
+    return sourceStatusOf(
+        NetApiSession::instance().run(host, [&] { return static_cast<std::uint32_t>(NetFileClose(host.constData(), id)); }));
 }
 
 void NetApiOpenFileSource::useLogin(const QString& server, TypedLogin login)

@@ -20,6 +20,8 @@
 // that libnetapi opens at the first call to that server and then reuses. Calls into libnetapi
 // are serialised (it keeps that connection cache without locks), from any instance and any
 // thread. If the context cannot be set up, both operations answer the status of that failure.
+// A call that finds its connection dropped by the server (64, or 2152 once libnetapi knows it
+// dead) is made once more over new connections, so a server that restarted serves again.
 //
 // Credentials belong to one server. Each server has its own login, which is handed to
 // libnetapi before every call to that server, so the connection to a server is only ever
@@ -41,17 +43,20 @@
 // reconnecting and wipes it when the login goes; every other copy is wiped after use. Nothing
 // here ever reads the terminal or standard input, or writes a password anywhere else.
 //
+// Statuses. Both operations answer the status's code and its outcome (sourceStatusOf,
+// NetApiStatus.h, one mapping per system). The code is libnetapi's, except for the refusals
+// above: 0 success, 5 access denied and 1326 login refused (refusedLogin), 1003 no connection
+// (unreachable: unreachable host, unknown name, no server listening), or another Windows error
+// code (failed).
+//
 // enumerate: one NetFileEnum(server, no base path, no user, level 3, MAX_PREFERRED_LENGTH,
-// resume handle 0) per login tried. The status is libnetapi's, except for the refusals
-// above: 0 success, 5 access denied, 1326 login refused, 1003 no connection (unreachable host,
-// unknown name, no server listening), or another Windows error code. Records come only with
-// status 0, in the server's order, texts converted from UTF-8, a text the server left out
-// kept as std::nullopt. The buffer goes back through NetApiBufferFree on every path, also
+// resume handle 0) per login tried. Records come only when it is done, in the server's order,
+// texts converted from UTF-8, a text the server left out kept as std::nullopt. The buffer goes back through NetApiBufferFree on every path, also
 // when a failed call left one; the records are copies, so nothing of libnetapi's memory
 // outlives the call. An answer that claims records but delivers no buffer is reported as
 // ERROR_INVALID_DATA (13) rather than as an empty success.
 //
-// close: one NetFileClose(server, id) per login tried; the status as for enumerate: 0 closed,
+// close: one NetFileClose(server, id) per login tried; the codes as for enumerate: 0 closed,
 // 2 no such open file, 5 access denied, 1003 no connection.
 //
 // A typed login marked to be remembered goes into the desktop keyring once the server has
@@ -60,19 +65,19 @@
 // The Windows form (NetApiOpenFileSourceWindows.cpp, over NetApi32Calls.h) keeps the same two
 // calls through netapi32 with UTF-16 texts, takes the "\\" form as it is, and needs neither
 // context nor lock. The logon session supplies the credentials, so it takes no typed logins.
-// Its statuses are Windows's own, for instance 2314 (NERR_FileIdNotFound) for an identifier no
+// Its codes are Windows's own, mapped by its own sourceStatusOf, for instance 2314 (NERR_FileIdNotFound) for an identifier no
 // longer open, where Samba answers 2.
 #ifdef _WIN32
 class NetApiOpenFileSource final : public OpenFileSource {
 public:
     OpenFileList enumerate(const QString& server) override;
-    std::uint32_t close(const QString& server, std::uint32_t id) override;
+    SourceStatus close(const QString& server, std::uint32_t id) override;
 };
 #else
 class NetApiOpenFileSource final : public OpenFileSource, public ServerLogins {
 public:
     OpenFileList enumerate(const QString& server) override;
-    std::uint32_t close(const QString& server, std::uint32_t id) override;
+    SourceStatus close(const QString& server, std::uint32_t id) override;
     void useLogin(const QString& server, TypedLogin login) override;
 };
 #endif

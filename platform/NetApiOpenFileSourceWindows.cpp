@@ -1,6 +1,7 @@
 #include "NetApiOpenFileSource.h"
 
 #include "NetApi32Calls.h"
+#include "NetApiStatus.h"
 
 #include <memory>
 #include <optional>
@@ -41,9 +42,9 @@ OpenFileList enumerateOpenFiles(const NetApi32Calls& calls, const QString& serve
         MAX_PREFERRED_LENGTH, &entriesRead, &totalEntries, &resumeHandle);
     const std::unique_ptr<BYTE, BufferRelease> buffer(raw, BufferRelease(calls));
     if (status != NERR_Success)
-        return {status, {}};
+        return {sourceStatusOf(status), {}};
     if (entriesRead != 0 && !buffer)
-        return {ERROR_INVALID_DATA, {}};
+        return {sourceStatusOf(ERROR_INVALID_DATA), {}};
 
     OpenFileList list;
     list.records.reserve(entriesRead);
@@ -56,10 +57,10 @@ OpenFileList enumerateOpenFiles(const NetApi32Calls& calls, const QString& serve
     return list;
 }
 
-std::uint32_t closeOpenFile(const NetApi32Calls& calls, const QString& server, std::uint32_t id)
+SourceStatus closeOpenFile(const NetApi32Calls& calls, const QString& server, std::uint32_t id)
 {
     std::wstring name = server.toStdWString();
-    return calls.fileClose(name.data(), id);
+    return sourceStatusOf(calls.fileClose(name.data(), id));
 }
 
 OpenFileList NetApiOpenFileSource::enumerate(const QString& server)
@@ -67,7 +68,7 @@ OpenFileList NetApiOpenFileSource::enumerate(const QString& server)
     return enumerateOpenFiles(NetApi32Calls{}, server);
 }
 
-std::uint32_t NetApiOpenFileSource::close(const QString& server, std::uint32_t id)
+SourceStatus NetApiOpenFileSource::close(const QString& server, std::uint32_t id)
 {
     return closeOpenFile(NetApi32Calls{}, server, id);
 }

@@ -1,7 +1,8 @@
 # tarnwick::netfiles: the open-file source, one implementation per operating system.
 if(WIN32)
   # netapi32 with UTF-16 texts; the logon session supplies the credentials.
-  add_library(tarnwick_netfiles STATIC NetApi32Calls.h NetApiOpenFileSourceWindows.cpp ServerSourceWindows.cpp)
+  add_library(tarnwick_netfiles STATIC NetApi32Calls.h NetApiOpenFileSourceWindows.cpp NetApiStatusWindows.cpp
+    ServerSourceWindows.cpp)
   target_link_libraries(tarnwick_netfiles PUBLIC tarnwick::inventory PRIVATE netapi32)
 else()
   # The project's own SMB2 client, and Samba's libnetapi behind it, with the logins they try:
@@ -19,6 +20,7 @@ else()
     SmbOpenFileSource.cpp
     EnvironmentLogin.cpp
     NetApiOpenFileSource.cpp
+    NetApiStatusLinux.cpp
     KeyringLogins.cpp
     SmbReachabilityLinux.cpp
     SambaCredentials.c)

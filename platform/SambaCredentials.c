@@ -16,12 +16,19 @@
 #include <credentials.h>
 #include <param.h>
 
+// credentials.h only names this enum; Samba's value for "required" is 3.
+enum smb_signing_setting { tarnwick_signing_required = 3 };
+
 static struct cli_credentials* new_credentials(void)
 {
     struct cli_credentials* credentials = cli_credentials_init(NULL);
+    if (credentials == NULL)
+        return NULL;
     // A missing smb.conf only means Samba's defaults.
-    if (credentials != NULL)
-        (void)cli_credentials_set_conf(credentials, loadparm_init_global(true));
+    (void)cli_credentials_set_conf(credentials, loadparm_init_global(true));
+    // By default Samba signs an IPC$ session only through its set-up and takes unsigned
+    // answers after it, so anyone on the path could rewrite a listing unnoticed.
+    (void)cli_credentials_set_smb_signing(credentials, tarnwick_signing_required, CRED_SPECIFIED);
     return credentials;
 }
 

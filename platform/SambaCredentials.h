@@ -6,6 +6,9 @@
 // Every answer is a new set of credentials that lives until tarnwick_free_credentials, or
 // null when that kind is absent (or Samba could not allocate it). None of them ever makes
 // Samba prompt on the terminal: each carries a password, an empty one where none belongs.
+// Every kind requires signing of every request and answer, not only the session set-up, so an
+// answer altered on the way ends the connection instead of being taken. An anonymous session
+// has no key to sign with: Samba's client lets it in unsigned all the same.
 #ifdef __cplusplus
 extern "C" {
 #endif

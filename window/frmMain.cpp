@@ -125,6 +125,10 @@ void frmMain::createInventory()
     connect(m_worker.get(), &ServerWorker::listed, this, [this](const QString& server, const OpenFileList& answer) {
         runHandler([&, this] { worker_Listed(server, answer); });
     });
+    connect(m_worker.get(), &ServerWorker::listedBeforeClosing, this,
+            [this](const QString& server, const OpenFileList& answer) {
+                runHandler([&, this] { worker_ListedBeforeClosing(server, answer); });
+            });
     connect(m_worker.get(), &ServerWorker::closed, this, [this] { runHandler([this] { worker_Closed(); }); });
 }
 

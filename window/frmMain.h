@@ -1,13 +1,16 @@
 #pragma once
 
+#include "FileEntry.h"
 #include "ImageList.h"
 
+#include <QSet>
 #include <QWidget>
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class CheckedFiles;
 class ColumnHeader;
@@ -26,10 +29,10 @@ struct OpenFileList;
 // The only window: the server box, the filter box, the list of open files and its pop-up
 // menu. Controls carry the names under which the window's procedures reach them.
 //
-// The window never waits on the server: listings and closes run on a worker thread
-// (ServerWorker) and come back as events of their own; the window's thread alone changes the
-// inventory and the rows, always together. While the worker has a request of the window,
-// the list shows the busy cursor.
+// The window never waits on a server: listings and closes run on worker threads, one per
+// server (ServerWorker), and come back as events of their own; the window's thread alone
+// changes the inventory and the rows, always together. While the server named has a request
+// of the window with the worker, or closes run, the list shows the busy cursor.
 class frmMain final : public QWidget {
     Q_OBJECT
 public:
@@ -72,6 +75,7 @@ private:
     void lst_DblClick();
     void lst_ContextMenuKey();
     void worker_Listed(const QString& server, const OpenFileList& answer);
+    void worker_ListedBeforeClosing(const QString& server, const OpenFileList& answer);
     void worker_Closed();
 
     // Procedures.
@@ -90,6 +94,8 @@ private:
     void popupUtilityMenu(const QPoint& at);
     void enableUtilityMenu();
     void closeCheckedFiles();
+    std::vector<FileEntry> checkedFilesInDisplayOrder();
+    void finishClosing();
 
     // Runs an event handler so that no exception leaves it (see the definition).
     void runHandler(const std::function<void()>& handler);
@@ -101,18 +107,21 @@ private:
     // True while the rows come from a successful enumeration of the server the inventory
     // names now: only then may their identifiers be sent to that server.
     bool m_rowsMatchServer = false;
-    // At most one listing with the worker and one waiting; the filter of the latest request
-    // applies to whatever answer comes.
-    bool m_listingInFlight = false;
-    bool m_listingWaiting = false;
+    // Per server (serverKey), at most one listing with the worker and one waiting; the filter of
+    // the latest request applies to whatever answer comes.
+    QSet<QString> m_listingsInFlight;
+    QSet<QString> m_listingsWaiting;
     QString m_listingFilter;
-    // While closes run, no answer is applied and no menu offered.
+    // While closes run, no answer is applied and no menu offered. The files checked at Yes, in
+    // display order, and what the person is told of those left open once the closes are done.
     bool m_closing = false;
+    std::vector<FileEntry> m_filesToClose;
+    QString m_leftOpenNotice;
     // The source's typed logins (none for a source that takes none). The login box is not
     // offered again for a server whose box was cancelled until a server is named again, nor
-    // for the answers of listings that were asked before the last login was typed.
+    // for the answer of a server's listing that was asked before its login was typed.
     std::shared_ptr<ServerLogins> m_logins;
     QString m_loginDeclined;
     bool m_askingLogin = false;
-    int m_listingsBeforeLogin = 0;
+    QSet<QString> m_listedBeforeLogin;
 };

@@ -98,40 +98,46 @@ void frmMain::refreshConnections()
     }
 }
 
-// A request while the worker is busy waits, replacing one that waits already: typing a word
-// during a slow listing costs two listings, not one per key.
+// A request while the server's listing is in flight (or closes run) waits, replacing one that
+// waits already: typing a word during a slow listing costs two listings, not one per key.
+// Another server's listing never waits for it.
 void frmMain::askForListing()
 {
-    if (m_listingInFlight || m_closing)
-        m_listingWaiting = true;
+    const QString server = serverKey(inventory().serverPath());
+    if (m_listingsInFlight.contains(server) || m_closing)
+        m_listingsWaiting.insert(server);
     else
         startListing();
+    showWhetherBusy();
 }
 
 void frmMain::startListing()
 {
-    m_listingWaiting = false;
-    m_listingInFlight = true;
-    worker().list(inventory().serverPath());
+    const QString server = inventory().serverPath();
+    m_listingsWaiting.remove(serverKey(server));
+    m_listingsInFlight.insert(serverKey(server));
+    worker().list(server);
     showWhetherBusy();
 }
 
 // An answer counts only for the server named now and never while closes run: it would
 // otherwise show rows, and offer identifiers to close, of another server than the one named.
+// A listing waiting for this answer runs only while its server is still the one named.
 void frmMain::worker_Listed(const QString& server, const OpenFileList& answer)
 {
-    m_listingInFlight = false;
+    const QString key = serverKey(server);
+    m_listingsInFlight.remove(key);
     const bool current = !m_closing && server == inventory().serverPath();
-    const bool askedBeforeLogin = m_listingsBeforeLogin > 0;
-    if (askedBeforeLogin)
-        --m_listingsBeforeLogin;
-    if (m_listingWaiting && !m_closing)
+    const bool askedBeforeLogin = m_listedBeforeLogin.remove(key);
+    if (key != serverKey(inventory().serverPath()))
+        m_listingsWaiting.remove(key);
+    else if (m_listingsWaiting.contains(key) && !m_closing)
         startListing();
     showWhetherBusy();
     if (!current)
         return;
     showAnswer(answer);
-    if (isRefusedLogin(answer.status) && !askedBeforeLogin)
+    if (answer.status.outcome == SourceOutcome::refusedLogin && !askedBeforeLogin)
         askForLogin(server);
 }
 
@@ -150,7 +156,10 @@ void frmMain::askForLogin(const QString& server)
     }
     m_logins->useLogin(server, std::move(*login));
     // A listing asked meanwhile still runs with the refused login; its answer asks nothing.
-    m_listingsBeforeLogin = m_listingInFlight ? 1 : 0;
+    if (m_listingsInFlight.contains(serverKey(server)))
+        m_listedBeforeLogin.insert(serverKey(server));
+    else
+        m_listedBeforeLogin.remove(serverKey(server));
     askForListing();
 }
 
@@ -205,7 +214,7 @@ void frmMain::fillList()
 
 void frmMain::showWhetherBusy()
 {
-    if (m_listingInFlight || m_closing)
+    if (m_closing || m_listingsInFlight.contains(serverKey(inventory().serverPath())))
         lst->setCursor(Qt::BusyCursor);
     else
         lst->unsetCursor();

@@ -3,60 +3,16 @@
 #include "GssLogin.h"
 #include "PipeTransport.h"
 #include "Smb2Crypto.h"
-#include "WireBytes.h"
+#include "Smb2Errors.h"
 
 #include <chrono>
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 // One SMB2/SMB3 connection to one server over TCP port 445: negotiate, one logged-in session,
 // the IPC$ tree and named pipes on it. Calls block the calling thread; one thread at a time.
 namespace smb2 {
-
-// No TCP connection could be made to any address of the host within the limit, or the name
-// does not resolve.
-class Unreachable : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// The connection broke (reset, closed by the server, a server restart): a new connection may
-// well work.
-class ConnectionLost : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// A call made no progress (no byte came) within the progress limit.
-class Timeout : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// The server speaks no dialect this client speaks (SMB1 only, say): the libnetapi path may.
-class DialectNotSpoken : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// A response failed its signature or its decryption, or came unsigned or in plain text on a
-// session that must not allow it. Never a reason to try a weaker path.
-class IntegrityError : public ProtocolError {
-public:
-    using ProtocolError::ProtocolError;
-};
-
-// The server answered a request with an error status (an NTSTATUS).
-class ServerStatus : public std::runtime_error {
-public:
-    explicit ServerStatus(std::uint32_t status);
-    std::uint32_t status() const { return m_status; }
-
-private:
-    std::uint32_t m_status;
-};
 
 struct ConnectOptions {
     std::string host;  // name or address, as typed
@@ -72,7 +28,8 @@ public:
     // or ProtocolError.
     static std::unique_ptr<Connection> open(const ConnectOptions& options);
     // Waits (within the progress limit) for every answer still owed, so that no READ is left
-    // pending on the server, then closes the socket.
+    // pending on the server, closes the pipes, then closes the socket. After a failed
+    // response (a broken signature, a lost connection) it waits for nothing more.
     ~Connection();
 
     Connection(const Connection&) = delete;
@@ -80,15 +37,20 @@ public:
 
     // Session setup with GSSAPI's tokens. After it every request is signed and every response
     // verified, or everything is encrypted when the server or the share asks for it. Throws
-    // ServerStatus with the server's refusal (STATUS_LOGON_FAILURE, STATUS_ACCESS_DENIED, ...),
-    // LoginUnavailable from GSSAPI, or the errors of open().
+    // ServerStatus with the server's refusal (STATUS_LOGON_FAILURE, STATUS_ACCESS_DENIED, ...;
+    // a session the server made a guest or anonymous one counts as STATUS_LOGON_FAILURE),
+    // LoginUnavailable from GSSAPI, IntegrityError when the final response is not signed with
+    // the session's key, or the errors of open(). Once only.
     void logIn(GssLogin& login);
 
-    // Connects the IPC$ tree (once) and opens the named pipe (such as u"srvsvc"). The pipe is
-    // valid while the connection lives; it is closed by the connection's destructor.
+    // Connects the IPC$ tree (once; with 3.0 and 3.0.2 it then has the server confirm the
+    // negotiation, IntegrityError if it does not) and opens the named pipe (such as u"srvsvc").
+    // The pipe is valid while the connection lives; it is closed by the connection's
+    // destructor. After a failure of the connection every call throws ConnectionLost.
     std::unique_ptr<PipeTransport> openPipe(const std::u16string& name);
 
     Dialect dialect() const;
+    // Whether the session, or the IPC$ tree, encrypts its messages.
     bool encrypts() const;
     const std::string& host() const;
 

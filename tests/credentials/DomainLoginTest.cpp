@@ -50,12 +50,12 @@ TEST_F(DomainController, TheAdministratorsTicketListsAndClosesTheFileADomainUser
         variable("TARNWICK_DC_ADMIN_PASSWORD").toUtf8()));
 
     const OpenFileList list = m_source.enumerate(m_server);
-    ASSERT_EQ(list.status, 0u);
+    ASSERT_EQ(list.status, SourceStatus{});
     const auto held = std::find_if(list.records.begin(), list.records.end(), [](const OpenFileRecord& record) {
         return record.pathName.value_or(QString()).endsWith(QLatin1String("\\Minutes.odt"), Qt::CaseInsensitive);
     });
     ASSERT_NE(held, list.records.end());
-    EXPECT_EQ(m_source.close(m_server, held->id), 0u);
+    EXPECT_EQ(m_source.close(m_server, held->id), SourceStatus{});
     // The process that serves alice closes the file a moment after the call returns.
     EXPECT_TRUE(QTest::qWaitFor([&] { return !alice.works(0); }, 20000));
 }
@@ -63,7 +63,7 @@ TEST_F(DomainController, TheAdministratorsTicketListsAndClosesTheFileADomainUser
 TEST_F(DomainController, WithoutATicketTheListingIsRefused)
 {
     const OpenFileList list = m_source.enumerate(m_server);
-    EXPECT_TRUE(isRefusedLogin(list.status)) << "status " << list.status;
+    EXPECT_EQ(list.status.outcome, SourceOutcome::refusedLogin) << "code " << list.status.code;
 }
 
 } // namespace

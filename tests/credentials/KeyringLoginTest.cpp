@@ -71,7 +71,8 @@ TEST_P(KeyringLogin, TheEntryForTheServerServesTheListing)
         entry.rightPassword ? password.toUtf8() : QByteArray("not-the-password")));
 
     const OpenFileList list = NetApiOpenFileSource().enumerate(QLatin1String("\\\\") + address);
-    EXPECT_TRUE(entry.logsIn ? list.status == 0 : isRefusedLogin(list.status)) << "status " << list.status;
+    EXPECT_EQ(list.status.outcome, entry.logsIn ? SourceOutcome::done : SourceOutcome::refusedLogin)
+        << "code " << list.status.code;
 }
 
 INSTANTIATE_TEST_SUITE_P(Entries, KeyringLogin,

@@ -7,45 +7,54 @@
 #include <QThread>
 
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <utility>
 
 // An open-file source that serves fixed records and remembers every call it received. Calls
-// may come from another thread: hold() makes them wait until the test lets them through, one
-// by one (release) or all (releaseAll). The answer is read when a call is let through.
+// may come from other threads: hold() makes them wait until the test lets them through, one
+// by one (release) or all (releaseAll); hold(server) holds only the calls to that server.
+// The answer (the server's own, if it was served one) is read when a call is let through.
 class FakeOpenFileSource final : public OpenFileSource {
 public:
-    std::uint32_t closeStatus = 0;
+    SourceStatus closeStatus;
 
     OpenFileList enumerate(const QString& server) override
     {
         std::unique_lock lock(m_mutex);
         m_enumerated << server;
-        waitForTurn(lock);
-        return m_answer;
+        waitForTurn(lock, server);
+        const auto own = m_answers.find(server);
+        return own == m_answers.end() ? m_answer : own->second;
     }
 
-    std::uint32_t close(const QString& server, std::uint32_t id) override
+    SourceStatus close(const QString& server, std::uint32_t id) override
     {
         std::unique_lock lock(m_mutex);
         m_closed << server + u' ' + QString::number(id);
-        waitForTurn(lock);
+        waitForTurn(lock, server);
         return closeStatus;
     }
 
-    void serve(std::vector<OpenFileRecord> records)
+    // To every server, or only to one ("\\" + name).
+    void serve(std::vector<OpenFileRecord> records, const QString& server = {})
     {
         const std::lock_guard lock(m_mutex);
-        m_answer = {0, std::move(records)};
+        (server.isEmpty() ? m_answer : m_answers[server]) = {{}, std::move(records)};
     }
 
-    void fail(std::uint32_t status)
+    void fail(SourceStatus status)
     {
         const std::lock_guard lock(m_mutex);
         m_answer.status = status;
     }
 
-    void hold() { setHeld(true); }
+    void hold(const QString& server = {})
+    {
+        setHeld(true);
+        const std::lock_guard lock(m_mutex);
+        m_heldServer = server;
+    }
 
     void release()
     {
@@ -79,23 +88,26 @@ private:
         m_turn.notify_all();
     }
 
-    void waitForTurn(std::unique_lock<std::mutex>& lock)
+    void waitForTurn(std::unique_lock<std::mutex>& lock, const QString& server)
     {
         if (QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread()) {
             ++m_callsOnMainThread;
             return;
         }
-        m_turn.wait(lock, [this] { return !m_held || m_passes > 0; });
-        if (m_held)
+        const auto held = [&] { return m_held && (m_heldServer.isEmpty() || m_heldServer == server); };
+        m_turn.wait(lock, [&] { return !held() || m_passes > 0; });
+        if (held())
             --m_passes;
     }
 
     mutable std::mutex m_mutex;
     std::condition_variable m_turn;
     OpenFileList m_answer;
+    std::map<QString, OpenFileList> m_answers;
     QStringList m_enumerated;
     QStringList m_closed;
     bool m_held = false;
+    QString m_heldServer;  // empty: every server
     int m_passes = 0;
     int m_callsOnMainThread = 0;
 };

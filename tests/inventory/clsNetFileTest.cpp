@@ -102,7 +102,7 @@ TEST_F(clsNetFileTest, LoadKeepsLowerCasedTextsInTheServersOrder)
 TEST_F(clsNetFileTest, FilterSearchesUserAndPathCaseInsensitivelyWithoutTrimming)
 {
     inventory.server("srv");
-    ASSERT_TRUE(inventory.takeAnswer({0, {
+    ASSERT_TRUE(inventory.takeAnswer({{}, {
         record(1, "jones", "c:\\x\\plain.doc"),    // user and path
         record(2, "mary", "c:\\Jo\\notes.txt"),    // path only
         record(3, "ann", "c:\\x\\read.txt", 1),    // "read" only in the permission words
@@ -152,8 +152,8 @@ TEST_F(clsNetFileTest, EntriesStayUntilTheNextSuccessfulLoad)
 {
     loadFrom("srv", "bob", threeFiles);
     EXPECT_TRUE(inventory.CloseFile(1));
-    source->closeStatus = 2;
-    source->fail(1003);
+    source->closeStatus = {SourceOutcome::failed, 2};
+    source->fail({SourceOutcome::unreachable, 1003});
     inventory.server("Other");
     EXPECT_FALSE(inventory.CloseFile(1));
     inventory.load("");

@@ -94,7 +94,7 @@ protected:
 TEST_F(SambaAdmin, ListsEveryHeldFileWithItsUserAndPermissions)
 {
     const OpenFileList list = source.enumerate(server());
-    EXPECT_EQ(list.status, 0u);
+    EXPECT_EQ(list.status, SourceStatus{});
     EXPECT_THAT(shown(list), UnorderedElementsAre(held("alice", 1, "report.PDF"),
         held("alice", 1, "Docs/Notes.txt"), held("bob", 3, "Docs/budget.xlsx")));
 }
@@ -102,14 +102,14 @@ TEST_F(SambaAdmin, ListsEveryHeldFileWithItsUserAndPermissions)
 TEST_F(SambaAdmin, EveryAnswerBufferIsHandedBack)
 {
     EXPECT_EQ(source.enumerate(server()).records.size(), 3u);
-    EXPECT_NE(source.enumerate(QStringLiteral("\\\\tarnwick-absent.invalid")).status, 0u);
+    EXPECT_NE(source.enumerate(QStringLiteral("\\\\tarnwick-absent.invalid")).status, SourceStatus{});
     EXPECT_TRUE(buffersOut.empty());
 }
 
 TEST_F(SambaAdmin, CloseEndsThatOpenOnlyAndOnce)
 {
     const std::uint32_t budget = bobsFile();
-    EXPECT_EQ(source.close(server(), budget), 0u);
+    EXPECT_EQ(source.close(server(), budget), SourceStatus{});
     // Samba hands a close to the process serving that client; it takes a moment.
     const auto closed = [&] { return !bob->works(0) && source.enumerate(server()).records.size() == 2; };
     EXPECT_TRUE(QTest::qWaitFor(closed, 10000));

@@ -27,7 +27,7 @@ void SambaTest::SetUp()
         NetApiOpenFileSource source;
         const auto noFilesOpen = [&] {
             const OpenFileList list = source.enumerate(server());
-            return list.status == 0 && list.records.empty();
+            return list.status == SourceStatus{} && list.records.empty();
         };
         ASSERT_TRUE(QTest::qWaitFor(noFilesOpen, 10000)) << "files of earlier tests stay open";
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileHolder.h"
+#include "OpenFileSource.h"
 
 #include <QHash>
 #include <QString>
@@ -12,10 +13,10 @@
 #include <vector>
 
 // Statuses the server's answers carry.
-constexpr std::uint32_t noSuchFile = 2;
-constexpr std::uint32_t accessDenied = 5;
-constexpr std::uint32_t noConnection = 1003;
-constexpr std::uint32_t logonFailure = 1326;
+constexpr SourceStatus noSuchFile{SourceOutcome::failed, 2};
+constexpr SourceStatus accessDenied{SourceOutcome::refusedLogin, 5};
+constexpr SourceStatus noConnection{SourceOutcome::unreachable, 1003};
+constexpr SourceStatus logonFailure{SourceOutcome::refusedLogin, 1326};
 
 // Tests against the private Samba server that the ctest fixture tarnwick_samba starts for this
 // build (tests/samba/test-server). SetUp skips, saying why, only where smbd cannot run on the

@@ -46,3 +46,55 @@ TEST_F(WindowAgainstTheServer, ClosesExactlyTheTwoCheckedFilesAfterFiltering)
     EXPECT_EQ(window.lst->listItems().count(), 3);
     EXPECT_EQ(window.frameConn->title(), QString(" 3 open connections on '%1'").arg(address));
 }
+
+// On Samba a file's identifier is (process id << 16) | the process's count of opens, cut to 32
+// bits: after 65,536 more opens on one connection, and with an odd process id, a new open
+// carries the identifier of an older one still open. Checking one of the two closes neither.
+TEST_F(WindowAgainstTheServer, LeavesBothFilesOfASharedIdentifierOpenWhenOneIsChecked)
+{
+    const auto url = [&](const char* path) {
+        return QStringLiteral("smb://%1/%2/%3").arg(env("ADDRESS"), env("SHARE"), path).toStdString();
+    };
+    NetApiOpenFileSource source;
+    const auto idsOf = [&](const char* name) {
+        std::vector<std::uint32_t> ids;
+        for (const OpenFileRecord& file : source.enumerate(server()).records)
+            if (file.pathName.value_or(QString()).endsWith(QLatin1String(name), Qt::CaseInsensitive))
+                ids.push_back(file.id);
+        return ids;
+    };
+    // Each connection is served by a process of its own: connect until its id is odd.
+    std::unique_ptr<FileHolder> alice;
+    std::uint32_t shared = 0;
+    for (int attempt = 0; attempt < 16 && (shared & 0x10000u) == 0; ++attempt) {
+        alice.reset();
+        alice = std::make_unique<FileHolder>(env("ALICE_USER").toStdString(), env("ALICE_PASSWORD").toStdString());
+        alice->open(url("report.PDF"), FileHolder::Access::readOnly);
+        const std::vector<std::uint32_t> ids = idsOf("report.PDF");
+        ASSERT_EQ(ids.size(), 1u);
+        shared = ids.front();
+    }
+    ASSERT_NE(shared & 0x10000u, 0u) << "no serving process with an odd id";
+    alice->openAndClose(url("README"), 65535 - 16);
+    std::size_t twin = 0;
+    for (int extra = 0; extra < 64; ++extra) {
+        twin = alice->open(url("Docs/budget.xlsx"), FileHolder::Access::readOnly);
+        if (std::ranges::count(idsOf("budget.xlsx"), shared) == 1)
+            break;
+        twin = 0;
+    }
+    ASSERT_NE(twin, 0u) << "no open took the identifier " << shared;
+
+    WindowDriver driver([] { return std::make_shared<NetApiOpenFileSource>(); },
+                        std::make_shared<DesktopIconServices>());
+    driver.typeServer(env("ADDRESS"));
+    driver.typeFilter("report");
+    ASSERT_EQ(driver.rowKeys().size(), 1);
+    driver.check(driver.rowKeys().front());
+    ASSERT_TRUE(driver.closeChecked());
+    ASSERT_TRUE(driver.settle());
+    EXPECT_EQ(driver.takeNotice(), "Close files|1 checked file was left open: another open file on the server "
+                                   "shares its identifier, so closing it would close that file too.");
+    EXPECT_TRUE(alice->works(0));
+    EXPECT_TRUE(alice->works(twin));
+}

@@ -41,7 +41,8 @@ wait_for() {
 # The start and stop commands, with their arguments checked.
 run_command() {
     case "${1:-}" in
-    start) [ $# -ge 2 ] && [ $# -le 3 ] || usage; start "$2" "${3:-}" ;;
+    # A fixture that sets takes_settings takes extra smb.conf lines after the address.
+    start) [ $# -ge 2 ] && { [ $# -le 3 ] || [ -n "${takes_settings:-}" ]; } || usage; start "${@:2}" ;;
     stop) [ $# -eq 2 ] || usage; stop "$2" ;;
     *) usage ;;
     esac

@@ -48,7 +48,7 @@ TEST(WindowMenu, StatesFollowTheMarksAndTheServerOfTheRows)
         {"uncheck all", [&] { driver.chooseFromMenu(2); }, "010"},
         {"rows of a server whose listing failed",
          [&] {
-             driver.source->fail(1003);
+             driver.source->fail({SourceOutcome::unreachable, 1003});
              driver.window.txtPc->setFocus();
              driver.typeServer("fs02");
              driver.check("key1");

@@ -175,4 +175,17 @@ public:
             }
         }) && asked;
     }
+
+    // "title|text" of the box the window opened after closing, which is then closed; empty when
+    // none is open.
+    QString takeNotice()
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return {};
+        const QString notice = box->windowTitle() + u'|' + box->text();
+        box->button(QMessageBox::Ok)->click();
+        (void)QTest::qWaitFor([] { return QApplication::activeModalWidget() == nullptr; });
+        return notice;
+    }
 };

@@ -19,27 +19,29 @@ struct Record {
 };
 
 // What the fake NetFileEnum serves (in a buffer of its own, when there are records) and claims
-// to have read, and the status the source must answer; with success, the records served.
+// to have read, and the status the source must answer; when done, the records served.
 struct EnumCase {
     const char* name;
     QString server;
     NET_API_STATUS status;
     std::vector<Record> served;
     DWORD entriesRead;
-    std::uint32_t expectedStatus;
+    SourceStatus expectedStatus;
 };
 
 const std::vector<EnumCase> enumCases = {
     {"records in the server's order with UTF-16 texts, absent texts kept absent", "\\\\fs01", NERR_Success,
         {{7, 3, 1, L"C:\\Données\\été.txt", L"Zoë"}, {0xFFFFFFFF, 0x10007, 0, std::nullopt, L"bob"},
             {42, 0, 2, L"d:\\\U0001D11E.mid", std::nullopt}},
-        3, NERR_Success},
-    {"an empty answer without a buffer", "\\\\fs01", NERR_Success, {}, 0, NERR_Success},
-    {"a failure that leaves a buffer behind", "\\\\fs01", ERROR_ACCESS_DENIED, {{1, 1, 0, L"c:\\a", L"u"}}, 1,
-        ERROR_ACCESS_DENIED},
-    {"records claimed without a buffer", "\\\\fs01", NERR_Success, {}, 2, ERROR_INVALID_DATA},
+        3, {}},
+    {"an empty answer without a buffer", "\\\\fs01", NERR_Success, {}, 0, {}},
+    {"a refusal that leaves a buffer behind", "\\\\fs01", ERROR_ACCESS_DENIED, {{1, 1, 0, L"c:\\a", L"u"}}, 1,
+        {SourceOutcome::refusedLogin, ERROR_ACCESS_DENIED}},
+    {"records claimed without a buffer", "\\\\fs01", NERR_Success, {}, 2, {SourceOutcome::failed, ERROR_INVALID_DATA}},
     {"a name typed with the prefix reaches the server with both prefixes", "\\\\\\\\Søren", ERROR_BAD_NETPATH,
-        {}, 0, ERROR_BAD_NETPATH},
+        {}, 0, {SourceOutcome::unreachable, ERROR_BAD_NETPATH}},
+    {"a server that is not there", "\\\\fs09", RPC_S_SERVER_UNAVAILABLE, {}, 0,
+        {SourceOutcome::unreachable, RPC_S_SERVER_UNAVAILABLE}},
 };
 
 LMSTR pointerTo(Text& text)
@@ -84,18 +86,21 @@ TEST(NetApi32Source, ReadsTheLevelThreeBufferAndAlwaysHandsItBack)
         std::vector<Record> answered;
         for (const OpenFileRecord& r : list.records)
             answered.push_back({r.id, r.permissions, r.numLocks, textOf(r.pathName), textOf(r.userName)});
-        EXPECT_EQ(answered, c.expectedStatus == NERR_Success ? c.served : std::vector<Record>{});
+        EXPECT_EQ(answered, c.expectedStatus == SourceStatus{} ? c.served : std::vector<Record>{});
         EXPECT_EQ(std::count(freed.begin(), freed.end(), handedOut), handedOut ? 1 : freed.size());
     }
 }
 
-TEST(NetApi32Source, ClosesByIdentifierAndAnswersTheStatusUnchanged)
+TEST(NetApi32Source, ClosesByIdentifierAndAnswersTheStatusWithItsOutcome)
 {
     const struct {
         QString server;
         std::uint32_t id;
         NET_API_STATUS status;
-    } cases[] = {{"\\\\fs01", 7, NERR_Success}, {"\\\\Søren", 0xFFFFFFFF, NERR_FileIdNotFound}};
+        SourceStatus expected;
+    } cases[] = {{"\\\\fs01", 7, NERR_Success, {}},
+        {"\\\\Søren", 0xFFFFFFFF, NERR_FileIdNotFound, {SourceOutcome::failed, NERR_FileIdNotFound}},
+        {"\\\\fs01", 7, ERROR_LOGON_FAILURE, {SourceOutcome::refusedLogin, ERROR_LOGON_FAILURE}}};
     for (const auto& c : cases) {
         std::wstring seenServer;
         DWORD seenId = 0;
@@ -104,7 +109,7 @@ TEST(NetApi32Source, ClosesByIdentifierAndAnswersTheStatusUnchanged)
             std::tie(seenServer, seenId) = std::tuple(server, id);
             return c.status;
         };
-        EXPECT_EQ(closeOpenFile(calls, c.server, c.id), c.status);
+        EXPECT_EQ(closeOpenFile(calls, c.server, c.id), c.expected);
         EXPECT_EQ(seenServer, c.server.toStdWString());
         EXPECT_EQ(seenId, c.id);
     }

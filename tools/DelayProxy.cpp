@@ -3,12 +3,18 @@
 // on bandwidth. libnetapi always connects to port 445, so the proxy listens on port 445 of a
 // loopback address of its own (binding it needs root).
 //
-//   tarnwick-delay-proxy LISTEN TARGET ROUND_TRIP_MS   forward LISTEN:445 to TARGET:445
+//   tarnwick-delay-proxy LISTEN TARGET ROUND_TRIP_MS [--tamper | --tamper-unsigned]
+//                                                      forward LISTEN:445 to TARGET:445
 //   tarnwick-delay-proxy LISTEN --mute                 accept connections, never answer
 //
-// The mute form plays a host that accepts the connection and then never says a word. Both
-// addresses must be loopback ones. The proxy prints "listening" once it accepts connections
-// and ends on SIGTERM or SIGINT, or when its parent ends.
+// --tamper changes one byte of the data of every READ and IOCTL answer (and of every encrypted
+// message) on its way to the client; --tamper-unsigned also clears the answer's SIGNED flag
+// (FrameTamperer.h). The server's answers then go on whole frames at a time. The mute form
+// plays a host that accepts the connection and then never says a word. Both addresses must be
+// loopback ones. The proxy prints "listening" once it accepts connections and ends on SIGTERM
+// or SIGINT, or when its parent ends.
+
+#include "FrameTamperer.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -32,6 +38,7 @@
 #include <list>
 #include <memory>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -85,7 +92,7 @@ void tuneForwarding(int fd)
 struct Direction {
     struct Chunk {
         Clock::time_point due;
-        std::vector<char> bytes;
+        std::vector<std::uint8_t> bytes;
         std::size_t sent = 0;
     };
     std::deque<Chunk> chunks;
@@ -98,25 +105,31 @@ struct Direction {
 
 struct Link {
     std::unique_ptr<Socket> client;
-    std::unique_ptr<Socket> server;  // none when mute
-    Direction up;                    // client to server
-    Direction down;                  // server to client
+    std::unique_ptr<Socket> server;            // none when mute
+    Direction up;                              // client to server
+    Direction down;                            // server to client
+    std::optional<FrameTamperer> tamperer;  // of the server's answers, when tampering
     bool broken = false;
 
     bool finished() const { return broken || (up.done() && (server == nullptr || down.done())); }
 };
 
-// Reads what is there into the direction's queue; false at the end of the stream or on error.
-bool readInto(int fd, Direction& direction, Clock::duration delay, bool keep)
+// Reads what is there into the direction's queue, through the tamperer if there is one; false
+// at the end of the stream or on error.
+bool readInto(int fd, Direction& direction, Clock::duration delay, bool keep, FrameTamperer* tamperer = nullptr)
 {
-    char buffer[65536];
+    std::uint8_t buffer[65536];
     const ssize_t count = ::recv(fd, buffer, sizeof buffer, 0);
     if (count < 0)
         return errno == EAGAIN || errno == EINTR;
     if (count == 0)
         return false;
-    if (keep)
-        direction.chunks.push_back({Clock::now() + delay, std::vector<char>(buffer, buffer + count)});
+    if (!keep)
+        return true;
+    const std::span<const std::uint8_t> read(buffer, static_cast<std::size_t>(count));
+    std::vector<std::uint8_t> bytes = tamperer != nullptr ? tamperer->take(read) : std::vector(read.begin(), read.end());
+    if (!bytes.empty())
+        direction.chunks.push_back({Clock::now() + delay, std::move(bytes)});
     return true;
 }
 
@@ -143,8 +156,10 @@ bool writeDue(int fd, Direction& direction)
 
 class Proxy {
 public:
-    Proxy(const char* listenAddress, std::optional<sockaddr_in> target, Clock::duration roundTrip)
-        : m_listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)), m_target(target), m_halfTrip(roundTrip / 2)
+    Proxy(const char* listenAddress, std::optional<sockaddr_in> target, Clock::duration roundTrip,
+        std::optional<FrameTamperer::Mode> tampering)
+        : m_listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)), m_target(target), m_halfTrip(roundTrip / 2),
+          m_tampering(tampering)
     {
         const sockaddr_in address = loopbackAddress(listenAddress);
         const int on = 1;
@@ -220,6 +235,8 @@ private:
             if (::connect(link.server->fd(), reinterpret_cast<const sockaddr*>(&*m_target), sizeof *m_target) != 0)
                 return;  // the client sees its connection end
             tuneForwarding(link.server->fd());
+            if (m_tampering)
+                link.tamperer.emplace(*m_tampering);
         }
         m_links.push_back(std::move(link));
     }
@@ -231,9 +248,10 @@ private:
             if (!link.up.readerEnded && !readInto(link.client->fd(), link.up, m_halfTrip, forwarding))
                 link.up.readerEnded = true;
             if (forwarding) {
-                if (!link.down.readerEnded && !readInto(link.server->fd(), link.down, m_halfTrip, true))
+                if (!link.down.readerEnded && !readDown(link))
                     link.down.readerEnded = true;
-                link.broken = !writeDue(link.server->fd(), link.up) || !writeDue(link.client->fd(), link.down);
+                if (!writeDue(link.server->fd(), link.up) || !writeDue(link.client->fd(), link.down))
+                    link.broken = true;
             } else {
                 link.broken = link.up.readerEnded;
             }
@@ -241,17 +259,31 @@ private:
         m_links.remove_if([](const Link& link) { return link.finished(); });
     }
 
+    // A server that breaks the framing loses the connection, as a client would drop it.
+    bool readDown(Link& link) const
+    {
+        try {
+            return readInto(link.server->fd(), link.down, m_halfTrip, true, link.tamperer ? &*link.tamperer : nullptr);
+        } catch (const std::runtime_error& error) {
+            std::fprintf(stderr, "tarnwick-delay-proxy: %s\n", error.what());
+            link.broken = true;
+            return false;
+        }
+    }
+
     void flushAll()
     {
         for (auto& link : m_links)
             if (link.server)
-                link.broken = !writeDue(link.server->fd(), link.up) || !writeDue(link.client->fd(), link.down);
+                if (!writeDue(link.server->fd(), link.up) || !writeDue(link.client->fd(), link.down))
+                    link.broken = true;
         m_links.remove_if([](const Link& link) { return link.finished(); });
     }
 
     Socket m_listener;
     std::optional<sockaddr_in> m_target;
     Clock::duration m_halfTrip;
+    std::optional<FrameTamperer::Mode> m_tampering;
     std::list<Link> m_links;
 };
 
@@ -263,8 +295,15 @@ int main(int argc, char** argv)
     std::signal(SIGTERM, [](int) { stopRequested = 1; });
     std::signal(SIGINT, [](int) { stopRequested = 1; });
     const bool mute = argc == 3 && std::string(argv[2]) == "--mute";
-    if (!mute && argc != 4) {
-        std::fputs("usage: tarnwick-delay-proxy LISTEN TARGET ROUND_TRIP_MS | LISTEN --mute\n", stderr);
+    const std::string mode = argc == 5 ? argv[4] : "";
+    std::optional<FrameTamperer::Mode> tampering;
+    if (mode == "--tamper")
+        tampering = FrameTamperer::Mode::payload;
+    else if (mode == "--tamper-unsigned")
+        tampering = FrameTamperer::Mode::payloadUnsigned;
+    if (!mute && argc != 4 && !tampering) {
+        std::fputs("usage: tarnwick-delay-proxy LISTEN TARGET ROUND_TRIP_MS [--tamper | --tamper-unsigned]"
+                   " | LISTEN --mute\n", stderr);
         return 2;
     }
     try {
@@ -274,7 +313,7 @@ int main(int argc, char** argv)
             target = loopbackAddress(argv[2]);
             roundTrip = std::chrono::milliseconds(std::stol(argv[3]));
         }
-        Proxy(argv[1], target, roundTrip).run();
+        Proxy(argv[1], target, roundTrip, tampering).run();
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tarnwick-delay-proxy: %s\n", error.what());
         return 1;

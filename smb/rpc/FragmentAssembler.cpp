@@ -1,0 +1,131 @@
+#include "FragmentAssembler.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace rpc {
+
+FragmentAssembler::FragmentAssembler(std::uint32_t callId, std::uint16_t contextId,
+    std::uint16_t fragmentSize, std::size_t maxBytes)
+    : m_callId(callId)
+    , m_contextId(contextId)
+    , m_fragmentSize(fragmentSize)
+    , m_maxBytes(maxBytes)
+{
+    if (fragmentSize <= responseHeaderLength)
+        throw std::invalid_argument("a fragment size with no room for stub data");
+}
+
+void FragmentAssembler::refuse(const char* what)
+{
+    m_failed = true;
+    throw ProtocolError(what);
+}
+
+void FragmentAssembler::add(ByteView pdu)
+{
+    if (m_failed)
+        throw std::logic_error("a fragment given to an assembler that refused the answer");
+    if (m_done)
+        refuse("an RPC fragment after the last fragment of the answer");
+
+    PduHeader header;
+    try {
+        header = parseHeader(pdu, m_fragmentSize);
+    } catch (const ProtocolError&) {
+        m_failed = true;
+        throw;
+    }
+    if (header.callId != m_callId)
+        refuse("an RPC fragment of another call_id");
+    if (header.type == static_cast<std::uint8_t>(PduType::fault)) {
+        m_failed = true;
+        throw RpcFault(parseFaultStatus(pdu));
+    }
+    if (header.type != static_cast<std::uint8_t>(PduType::response))
+        refuse("a call answered by an RPC PDU that is neither a response nor a fault");
+    if (pdu.size() < responseHeaderLength)
+        refuse("an RPC response shorter than its header");
+    const ResponseBody body = parseResponse(pdu);
+    if (body.contextId != m_contextId)
+        refuse("an RPC response for another presentation context");
+
+    const bool first = m_fragments == 0;
+    const bool last = (header.flags & pfcLastFrag) != 0;
+    if (first && (header.flags & pfcFirstFrag) == 0)
+        refuse("the first RPC fragment of an answer without PFC_FIRST_FRAG");
+    if (!first && (header.flags & pfcFirstFrag) != 0)
+        refuse("PFC_FIRST_FRAG on a later RPC fragment of the answer");
+    const std::size_t stub = body.stub.size();
+    if (!last && stub == 0)
+        refuse("an RPC fragment before the last with no stub data");
+    if (stub > m_maxBytes - m_stub.size())
+        refuse("an RPC answer above the largest answer accepted");
+
+    if (first) {
+        m_hinted = body.allocHint != 0;
+        if (m_hinted) {
+            if (body.allocHint > m_maxBytes)
+                refuse("an alloc_hint above the largest answer accepted");
+            m_hintLeft = body.allocHint;
+        }
+    } else if (m_hinted && body.allocHint != m_hintLeft) {
+        refuse("an alloc_hint that is not the previous one less the previous stub");
+    }
+    if (m_hinted) {
+        if (stub > m_hintLeft)
+            refuse("an RPC fragment with more stub than its alloc_hint announces");
+        m_hintLeft -= stub;
+        if (last && m_hintLeft != 0)
+            refuse("PFC_LAST_FRAG before the stub the alloc_hint announced");
+        if (!last && m_hintLeft == 0)
+            refuse("no PFC_LAST_FRAG on the fragment that ends the alloc_hint");
+    }
+
+    if (first) {
+        const std::size_t full = m_fragmentSize - responseHeaderLength;
+        const bool knownChunk = stub == full || stub == (full & ~std::size_t{15});
+        m_pipelining = m_hinted && !last && knownChunk;
+        m_chunk = stub;
+    } else if (!last && stub != m_chunk) {
+        m_pipelining = false;
+    }
+
+    m_stub.insert(m_stub.end(), body.stub.begin(), body.stub.end());
+    ++m_fragments;
+    m_done = last;
+}
+
+void FragmentAssembler::noteEmptyRead()
+{
+    if (m_done) {
+        m_failed = true;
+        throw ProtocolError("a READ was sent after the last RPC fragment of the answer");
+    }
+    m_pipelining = false;
+}
+
+void FragmentAssembler::reserve(std::size_t moreBytes)
+{
+    const std::size_t wanted = m_stub.size() + std::min(moreBytes, m_maxBytes - m_stub.size());
+    if (wanted > m_stub.capacity())
+        m_stub.reserve(wanted);
+}
+
+std::size_t FragmentAssembler::window() const
+{
+    if (m_done)
+        return 0;
+    if (!m_pipelining)
+        return 1;
+    return (m_hintLeft + m_chunk - 1) / m_chunk;
+}
+
+Bytes FragmentAssembler::take()
+{
+    if (!m_done || m_failed)
+        throw std::logic_error("the stub of an answer not yet complete");
+    return std::move(m_stub);
+}
+
+} // namespace rpc

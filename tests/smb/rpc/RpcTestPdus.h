@@ -1,0 +1,235 @@
+#pragma once
+
+// The server's side of the pipe for the tests: PDUs built field by field (so that any field
+// can lie), answers fragmented the way Samba and Windows do it, and a PipeTransport that
+// answers from a prepared list and records every READ it was asked for.
+#include "PipeTransport.h"
+#include "RpcPdu.h"
+#include "WireBytes.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace rpctest {
+
+struct Pdu {
+    std::uint8_t type = static_cast<std::uint8_t>(rpc::PduType::response);
+    std::uint8_t flags = 0;
+    std::uint32_t callId = 1;
+    std::uint32_t allocHint = 0;
+    std::uint16_t contextId = 0;
+    Bytes body;  // the stub of a response; the rest of the body of any other PDU
+    std::uint8_t version = 5;
+    std::uint8_t versionMinor = 0;
+    std::uint8_t drep0 = 0x10;
+    std::uint16_t authLength = 0;
+    std::optional<std::uint16_t> fragLength;  // the true length unless given
+};
+
+inline Bytes encode(const Pdu& pdu)
+{
+    ByteWriter writer;
+    writer.u8(pdu.version);
+    writer.u8(pdu.versionMinor);
+    writer.u8(pdu.type);
+    writer.u8(pdu.flags);
+    writer.u8(pdu.drep0);
+    writer.zeros(3);
+    writer.u16(0);
+    writer.u16(pdu.authLength);
+    writer.u32(pdu.callId);
+    if (pdu.type == static_cast<std::uint8_t>(rpc::PduType::response)) {
+        writer.u32(pdu.allocHint);
+        writer.u16(pdu.contextId);
+        writer.u16(0);  // cancel_count, reserved
+    }
+    writer.bytes(pdu.body);
+    writer.patch16(8, pdu.fragLength.value_or(static_cast<std::uint16_t>(writer.size())));
+    return writer.take();
+}
+
+inline Bytes response(std::uint8_t flags, std::uint32_t allocHint, Bytes stub, std::uint32_t callId = 1)
+{
+    Pdu pdu;
+    pdu.flags = flags;
+    pdu.allocHint = allocHint;
+    pdu.body = std::move(stub);
+    pdu.callId = callId;
+    return encode(pdu);
+}
+
+inline Bytes fault(std::uint32_t status, std::uint32_t callId = 1)
+{
+    Pdu pdu;
+    pdu.type = static_cast<std::uint8_t>(rpc::PduType::fault);
+    pdu.flags = rpc::pfcFirstFrag | rpc::pfcLastFrag;
+    pdu.callId = callId;
+    ByteWriter body;
+    body.u32(24);  // alloc_hint
+    body.u16(0);   // p_cont_id
+    body.u8(0);    // cancel_count
+    body.u8(0);    // flags
+    body.u32(status);
+    body.u32(0);
+    pdu.body = body.take();
+    return encode(pdu);
+}
+
+struct BindAckFields {
+    std::uint32_t callId = 1;
+    std::uint16_t maxXmitFrag = 5840;
+    std::uint16_t maxRecvFrag = 5840;
+    std::string secondaryAddress = "\\PIPE\\srvsvc";
+    std::uint8_t results = 1;
+    std::uint16_t result = 0;
+    std::uint16_t reason = 0;
+    rpc::SyntaxId transfer = rpc::ndrTransferSyntax;
+    std::uint8_t flags = rpc::pfcFirstFrag | rpc::pfcLastFrag;
+};
+
+inline Bytes bindAck(const BindAckFields& fields)
+{
+    Pdu pdu;
+    pdu.type = static_cast<std::uint8_t>(rpc::PduType::bindAck);
+    pdu.flags = fields.flags;
+    pdu.callId = fields.callId;
+    // The body starts at offset 16 of the PDU: its alignment is counted from there.
+    ByteWriter body;
+    body.zeros(16);
+    body.u16(fields.maxXmitFrag);
+    body.u16(fields.maxRecvFrag);
+    body.u32(0x1234);  // assoc_group_id
+    body.u16(static_cast<std::uint16_t>(fields.secondaryAddress.size() + 1));
+    for (const char c : fields.secondaryAddress)
+        body.u8(static_cast<std::uint8_t>(c));
+    body.u8(0);
+    body.align(4);
+    body.u8(fields.results);
+    body.zeros(3);
+    for (std::uint8_t i = 0; i < fields.results; ++i) {
+        body.u16(fields.result);
+        body.u16(fields.reason);
+        body.bytes(fields.transfer.uuid);
+        body.u16(fields.transfer.versionMajor);
+        body.u16(fields.transfer.versionMinor);
+    }
+    Bytes whole = body.take();
+    pdu.body.assign(whole.begin() + 16, whole.end());
+    return encode(pdu);
+}
+
+inline Bytes bindNak(std::uint16_t reason, std::uint32_t callId = 1)
+{
+    Pdu pdu;
+    pdu.type = static_cast<std::uint8_t>(rpc::PduType::bindNak);
+    pdu.flags = rpc::pfcFirstFrag | rpc::pfcLastFrag;
+    pdu.callId = callId;
+    ByteWriter body;
+    body.u16(reason);
+    body.u8(0);  // no versions
+    pdu.body = body.take();
+    return encode(pdu);
+}
+
+// How a server cuts its answer into fragments.
+struct Cutting {
+    std::uint16_t fragmentSize = 5840;
+    bool alignChunkTo16 = true;  // Samba: (fragment - 24) rounded down to 16
+    bool hints = true;           // alloc_hint = stub still to come, or 0 everywhere
+};
+
+inline std::size_t chunkOf(const Cutting& cutting)
+{
+    const std::size_t full = cutting.fragmentSize - rpc::responseHeaderLength;
+    return cutting.alignChunkTo16 ? full & ~std::size_t{15} : full;
+}
+
+inline std::vector<Bytes> fragments(const Bytes& stub, const Cutting& cutting, std::uint32_t callId = 1)
+{
+    const std::size_t chunk = chunkOf(cutting);
+    std::vector<Bytes> out;
+    std::size_t at = 0;
+    do {
+        const std::size_t length = std::min(chunk, stub.size() - at);
+        std::uint8_t flags = 0;
+        if (at == 0)
+            flags |= rpc::pfcFirstFrag;
+        if (at + length == stub.size())
+            flags |= rpc::pfcLastFrag;
+        const auto hint = cutting.hints ? static_cast<std::uint32_t>(stub.size() - at) : 0u;
+        out.push_back(response(flags, hint, Bytes(stub.begin() + static_cast<std::ptrdiff_t>(at),
+            stub.begin() + static_cast<std::ptrdiff_t>(at + length)), callId));
+        at += length;
+    } while (at < stub.size());
+    return out;
+}
+
+inline Bytes pattern(std::size_t size)
+{
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+    return bytes;
+}
+
+// A READ sent with no fragment left for it: on Samba 4.17 it would stay pending and take the
+// next call's answer.
+class ReadBeyondAnswer : public std::runtime_error {
+public:
+    ReadBeyondAnswer() : std::runtime_error("a READ was sent beyond the answer's last fragment") {}
+};
+
+// Answers the transceive and every READ from one prepared list, in order. An empty entry is a
+// READ answered "not now" (it takes the entry, and no fragment).
+class ScriptedPipe final : public PipeTransport {
+public:
+    void script(std::vector<Bytes> answers)
+    {
+        for (Bytes& answer : answers)
+            m_answers.push_back(std::move(answer));
+    }
+
+    Bytes transceive(ByteView pdu, std::uint32_t maxReply) override
+    {
+        requests.emplace_back(pdu.begin(), pdu.end());
+        if (m_answers.empty())
+            throw std::runtime_error("the script has no answer for the request");
+        return next(maxReply);
+    }
+
+    std::vector<Bytes> readMany(std::size_t count, std::uint32_t maxBytes) override
+    {
+        readBatches.push_back(count);
+        if (count > m_answers.size())
+            throw ReadBeyondAnswer();
+        std::vector<Bytes> results;
+        for (std::size_t i = 0; i < count; ++i)
+            results.push_back(next(maxBytes));
+        return results;
+    }
+
+    std::size_t left() const { return m_answers.size(); }
+
+    std::vector<Bytes> requests;
+    std::vector<std::size_t> readBatches;
+
+private:
+    Bytes next(std::uint32_t maxBytes)
+    {
+        Bytes answer = std::move(m_answers.front());
+        m_answers.pop_front();
+        // A message longer than the READ comes back cut (STATUS_BUFFER_OVERFLOW).
+        if (answer.size() > maxBytes)
+            answer.resize(maxBytes);
+        return answer;
+    }
+
+    std::deque<Bytes> m_answers;
+};
+
+} // namespace rpctest

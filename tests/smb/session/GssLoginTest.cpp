@@ -1,0 +1,164 @@
+// The login against gss-ntlmssp's own acceptor, in this process: SPNEGO on both sides, the
+// acceptor reading its accounts from the file NTLM_USER_FILE names (lines DOMAIN:user:password,
+// the format of Heimdal's NTLM backend). No Kerberos here: KRB5_CONFIG, KRB5CCNAME and
+// KRB5_KTNAME point at nothing, so the login with a ticket has none.
+#include "GssLogin.h"
+
+#include <gtest/gtest.h>
+
+#include <gssapi/gssapi.h>
+#include <gssapi/gssapi_ext.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+using namespace smb2;
+
+namespace {
+
+class GssLoginTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* tmp = std::getenv("TMPDIR");
+        m_dir = std::filesystem::path(tmp != nullptr ? tmp : "/tmp") /
+            ("gsslogin-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(m_dir);
+        const auto users = m_dir / "ntlm-users";
+        std::ofstream(users) << "TARNTEST:alice:Correct horse 1\n"
+                                "EXAMPLE.TEST:bob:Battery staple 2\n";
+        setenv("NTLM_USER_FILE", users.c_str(), 1);
+        setenv("KRB5_CONFIG", (m_dir / "no-krb5.conf").c_str(), 1);
+        setenv("KRB5CCNAME", ("FILE:" + (m_dir / "no-ccache").string()).c_str(), 1);
+        setenv("KRB5_KTNAME", ("FILE:" + (m_dir / "no-keytab").string()).c_str(), 1);
+    }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
+
+    std::filesystem::path m_dir;
+};
+
+// Both sides of the exchange, the acceptor's tokens going to the login as a server's
+// session-setup responses would.
+struct Outcome {
+    bool acceptorRefused = false;
+    bool acceptorDone = false;
+    bool loginDone = false;
+    Bytes acceptorKey;
+    Bytes loginKey;
+};
+
+Outcome exchange(GssLogin& login)
+{
+    Outcome outcome;
+    gss_ctx_id_t acceptor = GSS_C_NO_CONTEXT;
+    Bytes token = login.step({});
+    for (int round = 0; round < 6 && !token.empty(); ++round) {
+        gss_buffer_desc input{token.size(), token.data()};
+        gss_buffer_desc output{0, nullptr};
+        OM_uint32 minor = 0;
+        const OM_uint32 major = gss_accept_sec_context(&minor, &acceptor, GSS_C_NO_CREDENTIAL, &input,
+            GSS_C_NO_CHANNEL_BINDINGS, nullptr, nullptr, &output, nullptr, nullptr, nullptr);
+        const Bytes reply(static_cast<std::uint8_t*>(output.value),
+            static_cast<std::uint8_t*>(output.value) + output.length);
+        gss_release_buffer(&minor, &output);
+        if (GSS_ERROR(major)) {
+            outcome.acceptorRefused = true;
+            break;
+        }
+        outcome.acceptorDone = major == GSS_S_COMPLETE;
+        // The final response may carry a last token (SPNEGO's accept-completed), or none.
+        token = reply.empty() ? Bytes() : login.step(reply);
+    }
+    outcome.loginDone = login.established();
+    if (outcome.acceptorDone) {
+        gss_buffer_set_t keys = GSS_C_NO_BUFFER_SET;
+        OM_uint32 minor = 0;
+        if (!GSS_ERROR(gss_inquire_sec_context_by_oid(&minor, acceptor, GSS_C_INQ_SSPI_SESSION_KEY, &keys)) &&
+            keys != GSS_C_NO_BUFFER_SET && keys->count > 0) {
+            const auto* data = static_cast<const std::uint8_t*>(keys->elements[0].value);
+            outcome.acceptorKey.assign(data, data + keys->elements[0].length);
+        }
+        gss_release_buffer_set(&minor, &keys);
+    }
+    if (outcome.loginDone)
+        outcome.loginKey = login.sessionKey();
+    OM_uint32 minor = 0;
+    if (acceptor != GSS_C_NO_CONTEXT)
+        gss_delete_sec_context(&minor, &acceptor, GSS_C_NO_BUFFER);
+    return outcome;
+}
+
+} // namespace
+
+TEST_F(GssLoginTest, PasswordLoginEstablishesOnlyWithTheRightAccount)
+{
+    struct Case {
+        const char* what;
+        PasswordLogin login;
+        bool established;
+    };
+    const char right[] = "Correct horse 1";
+    const char wrong[] = "Correct horse 2";
+    const char bobs[] = "Battery staple 2";
+    const Case cases[] = {
+        {"DOMAIN\\user, right password", {"alice", "TARNTEST", "", right}, true},
+        {"user alone", {"alice", "", "", right}, true},
+        {"wrong password", {"alice", "TARNTEST", "", wrong}, false},
+        {"unknown user", {"mallory", "TARNTEST", "", right}, false},
+        {"user@REALM, Kerberos unreachable: NTLMSSP with the realm as domain", {"bob", "", "EXAMPLE.TEST", bobs}, true},
+    };
+    for (const Case& c : cases) {
+        GssLogin login = GssLogin::withPassword("fileserver.example.test", c.login);
+        const Outcome outcome = exchange(login);
+        EXPECT_EQ(outcome.loginDone && outcome.acceptorDone, c.established) << c.what;
+        EXPECT_EQ(outcome.acceptorRefused, !c.established) << c.what;
+        if (c.established) {
+            EXPECT_EQ(outcome.loginKey.size(), 16u) << c.what;
+            EXPECT_EQ(outcome.loginKey, outcome.acceptorKey) << c.what;
+        } else {
+            EXPECT_FALSE(login.established()) << c.what;
+            EXPECT_THROW(login.sessionKey(), LoginUnavailable) << c.what;
+        }
+    }
+}
+
+TEST_F(GssLoginTest, EachLoginHasItsOwnSessionKey)
+{
+    const char right[] = "Correct horse 1";
+    GssLogin first = GssLogin::withPassword("fileserver", {"alice", "TARNTEST", "", right});
+    GssLogin second = GssLogin::withPassword("fileserver", {"alice", "TARNTEST", "", right});
+    const Outcome a = exchange(first);
+    const Outcome b = exchange(second);
+    ASSERT_TRUE(a.loginDone && b.loginDone);
+    EXPECT_NE(a.loginKey, b.loginKey);
+
+    // Moved, the login keeps its state; once complete it takes no further token.
+    GssLogin moved = std::move(first);
+    EXPECT_TRUE(moved.established());
+    EXPECT_EQ(moved.sessionKey(), a.loginKey);
+    EXPECT_TRUE(moved.step({}).empty());
+    EXPECT_THROW(moved.step(Bytes{1, 2, 3}), LoginUnavailable);
+}
+
+TEST_F(GssLoginTest, GarbageFromTheServerIsLoginUnavailable)
+{
+    const char right[] = "Correct horse 1";
+    GssLogin login = GssLogin::withPassword("fileserver", {"alice", "TARNTEST", "", right});
+    EXPECT_FALSE(login.step({}).empty());
+    EXPECT_THROW(login.step(Bytes{0x30, 0x03, 0x01, 0x02, 0x03}), LoginUnavailable);
+    EXPECT_FALSE(login.established());
+}
+
+TEST_F(GssLoginTest, NoTicketIsLoginUnavailable)
+{
+    try {
+        GssLogin::withTicket("fileserver.example.test");
+        ADD_FAILURE() << "a login without a ticket";
+    } catch (const LoginUnavailable& e) {
+        // GSSAPI's own words come along.
+        EXPECT_NE(std::string(e.what()).find("Kerberos"), std::string::npos) << e.what();
+    }
+}

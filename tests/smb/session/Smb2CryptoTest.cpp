@@ -1,0 +1,535 @@
+// The session's cryptography against published test vectors, where any are published:
+//  [anatomy]   Microsoft Open Specifications blog, "SMB 2 and SMB 3 security in Windows 10: the
+//              anatomy of signing and cryptographic keys", appendix "Key derivation examples"
+//              (keys of 3.0 and 3.1.1, the 3.1.1 pre-authentication hash step by step, and the
+//              signed final session-setup responses);
+//  [enc30]     the same blog, "Encryption in SMB 3.0: a protocol perspective" (AES-128-CCM);
+//  [enc311]    the same blog, "SMB 3.1.1 encryption in Windows 10" (AES-128-GCM);
+//  [captured]  HMAC-SHA256-signed SMB 2.1 session-setup responses with their session keys, as
+//              SMBLibrary's tests carry them.
+// Nothing is published for AES-GMAC signing or the AES-256 ciphers: those are checked against
+// the primitive computed on its own here (GCM with an empty plaintext; SP800-108 written out
+// with plain HMAC-SHA256), and by round trips.
+#include "Smb2Crypto.h"
+
+#include <gtest/gtest.h>
+
+#include <openssl/evp.h>
+#include <openssl/hmac.h>
+
+#include <cctype>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+using namespace smb2;
+
+namespace {
+
+Bytes hex(std::string_view text)
+{
+    Bytes out;
+    int high = -1;
+    for (const char c : text) {
+        if (std::isspace(static_cast<unsigned char>(c)))
+            continue;
+        const int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::toupper(c) - 'A' + 10;
+        if (high < 0) {
+            high = digit;
+        } else {
+            out.push_back(static_cast<std::uint8_t>(high * 16 + digit));
+            high = -1;
+        }
+    }
+    if (high >= 0)
+        throw std::invalid_argument("odd number of hex digits");
+    return out;
+}
+
+// A label or context as MS-SMB2 counts it, with its NUL.
+Bytes withNul(std::string_view text)
+{
+    Bytes out(text.begin(), text.end());
+    out.push_back(0);
+    return out;
+}
+
+std::string toHex(ByteView bytes)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (const std::uint8_t b : bytes) {
+        out += digits[b >> 4];
+        out += digits[b & 15];
+    }
+    return out;
+}
+
+// The 3.1.1 first channel of [anatomy]: each message of the negotiate and session setup, and
+// the pre-authentication hash after it.
+const char* const preauthMessages[][2] = {
+    {"FE534D4240000100000000000000800000000000000000000100000000000000FFFE000000000000"
+     "00000000000000000000000000000000000000000000000024000500000000003F000000ECD86F32"
+     "6276024F9F7752B89BB33F3A70000000020000000202100200030203110300000100260000000000"
+     "010020000100FA49E6578F1F3A9F4CD3E9CC14A67AA884B3D05844E0E5A118225C15887F32FF0000"
+     "0200060000000000020002000100",
+     "DD94EFC5321BB618A2E208BA8920D2F422992526947A409B5037DE1E0FE8C7362B8C47122594CDE0"
+     "CE26AA9DFC8BCDBDE0621957672623351A7540F1E54A0426"},
+    {"FE534D4240000100000000000000010001000000000000000100000000000000FFFE000000000000"
+     "000000000000000000000000000000000000000000000000410001001103020039CBCAF329714942"
+     "BDCE5D60F09AB3FB2F000000000080000000800000008000D8DAE5ADCBAED00109094AB095AED001"
+     "80004001C00100006082013C06062B0601050502A08201303082012CA01A3018060A2B0601040182"
+     "3702021E060A2B06010401823702020AA282010C048201084E45474F455854530100000000000000"
+     "60000000700000007C7CC0FD06D6362D02DDE1CF343BFE292900F49750B4AA97934D9C4296B26E51"
+     "FD370471B235E15A50DAE15BD5489C87000000000000000060000000010000000000000000000000"
+     "5C33530DEAF90D4DB2EC4AE3786EC3084E45474F4558545303000000010000004000000098000000"
+     "7C7CC0FD06D6362D02DDE1CF343BFE295C33530DEAF90D4DB2EC4AE3786EC3084000000058000000"
+     "3056A05430523027802530233121301F06035504031318546F6B656E205369676E696E6720507562"
+     "6C6963204B65793027802530233121301F06035504031318546F6B656E205369676E696E67205075"
+     "626C6963204B6579010026000000000001002000010060A3C3B95C3C7CCD51EC536648D9B3AC74C4"
+     "83CA5B65385A251117BEB30712E50000020004000000000001000200",
+     "324BFA92A4F3A190E466EBEA08D9C110DC88BFED758D9846ECC6F541CC1D02AE3C94A79F36011E99"
+     "7E13F841B91B50957AD07B19C8E2539C0B23FDAE09D2C513"},
+    {"FE534D4240000100000000000100800000000000000000000200000000000000FFFE000000000000"
+     "00000000000000000000000000000000000000000000000019000001010000000000000058004A00"
+     "0000000000000000604806062B0601050502A03E303CA00E300C060A2B06010401823702020AA22A"
+     "04284E544C4D5353500001000000978208E200000000000000000000000000000000060380250000"
+     "000F",
+     "AC0B0F2B9986257700365E416D142A6EDC96DF03594A19E52A15F6BD0D041CD5D432F8ED42C55E33"
+     "197A50C9EC00F1462B50C592211B1471A04B56088FDFD5F9"},
+    {"FE534D4240000100160000C00100010001000000000000000200000000000000FFFE000000000000"
+     "190000000010000000000000000000000000000000000000090000004800B300A181B03081ADA003"
+     "0A0101A10C060A2B06010401823702020AA281970481944E544C4D53535000020000000C000C0038"
+     "00000015828AE20D1D8BA31179D008000000000000000050005000440000000A0092270000000F53"
+     "005500540033003100310002000C0053005500540033003100310001000C00530055005400330031"
+     "00310004000C0053005500540033003100310003000C0053005500540033003100310007000800A1"
+     "A1F5ADCBAED00100000000",
+     "2729E3440DFDDD839E37193F6E8F20C20CEFB3469E453A70CD980EEC06B8835740A7376008563336"
+     "4C8989895ECE81BF102DEEB14D4B7D48AFA76901A7A38387"},
+    {"FE534D4240000100000000000100800000000000000000000300000000000000FFFE000000000000"
+     "1900000000100000000000000000000000000000000000001900000101000000000000005800CF01"
+     "0000000000000000A18201CB308201C7A0030A0101A28201AA048201A64E544C4D53535000030000"
+     "001800180090000000EE00EE00A80000000C000C00580000001A001A0064000000120012007E0000"
+     "001000100096010000158288E2060380250000000FECAC77A5F385A8BF9C38C706EEEDDCD3530055"
+     "005400330031003100610064006D0069006E006900730074007200610074006F0072004400520049"
+     "0056004500520033003100310000000000000000000000000000000000000000000000000063078E"
+     "B639FE03E20A231C3AE3BF23080101000000000000A1A1F5ADCBAED001BC4AD05F223CC90F000000"
+     "0002000C0053005500540033003100310001000C0053005500540033003100310004000C00530055"
+     "00540033003100310003000C0053005500540033003100310007000800A1A1F5ADCBAED001060004"
+     "00020000000800300030000000000000000000000000300000B61FEFCAA857EA57BF1EDCEBF8974B"
+     "8E0EBA5A6DFD9D07A31D11B548F8C9D0CC0A00100000000000000000000000000000000000090016"
+     "0063006900660073002F005300550054003300310031000000000000000000000000003B9BDFF38F"
+     "5EE8F9663F11A0F4C03A78A31204100100000063775A9A5FD97F0600000000",
+     "0DD13628CC3ED218EF9DF9772D436D0887AB9814BFAE63A80AA845F36909DB7928622DDDAD522D97"
+     "51640A459762C5A9D6BB084CBB3CE6BDADEF5D5BCE3C6C01"},
+};
+
+const char* const firstChannelHash =
+    "0DD13628CC3ED218EF9DF9772D436D0887AB9814BFAE63A80AA845F36909DB7928622DDDAD522D97"
+    "51640A459762C5A9D6BB084CBB3CE6BDADEF5D5BCE3C6C01";
+const char* const secondChannelHash =
+    "EA3BF912B11CBFEC5B1889E8209614218687F82FA5294521AD3063425E49E88A10BD022124CE2512"
+    "3BC9111F52D9566BA88BF46344E6063DC5E3FF0389026F6C";
+const char* const encryptionBlogHash =
+    "B23F3CBFD69487D9832B79B1594A367CDD950909B774C3A4C412B4FCEA9EDDDBA7DB256BA2EA30E9"
+    "77F11F9B113247578E0E915C6D2A513B8F2FCA5707DC8770";
+
+// A plain SMB2 request header with a small body, for the round trips.
+Bytes sampleMessage(std::uint64_t messageId, std::uint32_t flags, std::uint16_t command)
+{
+    ByteWriter w;
+    w.bytes(hex("FE534D42"));
+    w.u16(64);
+    w.u16(1);
+    w.u32(0);
+    w.u16(command);
+    w.u16(1);
+    w.u32(flags);
+    w.u32(0);
+    w.u64(messageId);
+    w.u32(0);
+    w.u32(1);
+    w.u64(0x100000000025ull);
+    w.zeros(16);
+    for (int i = 0; i < 40; ++i)
+        w.u8(static_cast<std::uint8_t>(i * 7));
+    return w.take();
+}
+
+} // namespace
+
+TEST(Smb2Crypto, KeysMatchThePublishedDerivations)
+{
+    struct Case {
+        const char* source;
+        Dialect dialect;
+        Cipher cipher;
+        const char* sessionKey;
+        const char* preauthHash;
+        const char* signing;
+        const char* encryption;  // empty: not published for this case
+        const char* decryption;
+    };
+    const Case cases[] = {
+        {"anatomy 3.0, first channel", Dialect::smb30, Cipher::aes128Ccm, "7CD451825D0450D235424E44BA6E78CC", "",
+         "0B7E9C5CAC36C0F6EA9AB275298CEDCE", "FAD27796665B313EBB578F388632B4F7", "B0F0427F7CEB416D1D9DCC0CD4F99447"},
+        {"anatomy 3.0, second channel", Dialect::smb30, Cipher::none, "4E01A2B313BCF660CC250BEF021AEDE6", "",
+         "BA1A17DBBFEC349BCA105563D598952F", "", ""},
+        {"enc30", Dialect::smb30, Cipher::aes128Ccm, "B4546771B515F766A86735532DD6C4F0", "", "",
+         "261B72350558F2E9DCF613070383EDBF", "8FE2B57EC34D2DB5B1A9727F526BBDB5"},
+        {"anatomy 3.1.1, first channel", Dialect::smb311, Cipher::aes128Gcm, "270E1BA896585EEB7AF3472D3B4C75A7",
+         firstChannelHash, "73FE7A9A77BEF0BDE49C650D8CCB5F76", "629BCBC54422A0F572B97F45989B6073",
+         "E2AF0DCEFAC68DA71A0DFBD0D1350D74"},
+        {"anatomy 3.1.1, second channel", Dialect::smb311, Cipher::none, "84B9DBB730116A8FA6E9889555C265F9",
+         secondChannelHash, "C962BCA1A9DD1697B030644199705431", "", ""},
+        {"enc311", Dialect::smb311, Cipher::aes128Gcm, "419FDDF34C1E001909D362AE7FB6AF79", encryptionBlogHash, "",
+         "A2F5E80E5D59103034F32E52F698E5EC", "748C50868C90F302962A5C35F5F9A8BF"},
+        // 2.x signs with the session key itself.
+        {"2.1", Dialect::smb21, Cipher::none, "D38354CC374339F0524F789146789921", "",
+         "D38354CC374339F0524F789146789921", "", ""},
+    };
+    for (const Case& c : cases) {
+        const SessionKeys keys = deriveKeys(c.dialect, c.cipher, hex(c.sessionKey), hex(c.preauthHash));
+        if (*c.signing) {
+            EXPECT_EQ(toHex(keys.signing), c.signing) << c.source;
+        }
+        if (*c.encryption) {
+            EXPECT_EQ(toHex(keys.encryption), c.encryption) << c.source;
+            EXPECT_EQ(toHex(keys.decryption), c.decryption) << c.source;
+        }
+        if (c.cipher == Cipher::none) {
+            EXPECT_TRUE(keys.encryption.empty()) << c.source;
+            EXPECT_TRUE(keys.decryption.empty()) << c.source;
+        }
+    }
+}
+
+TEST(Smb2Crypto, PreauthHashFollowsThePublishedSteps)
+{
+    PreauthHash hash;
+    EXPECT_EQ(hash.value(), Bytes(64, 0));
+    for (const auto& [message, after] : preauthMessages) {
+        hash.update(hex(message));
+        EXPECT_EQ(toHex(hash.value()), after);
+    }
+    // The hash so made is the context of the session's published signing key.
+    EXPECT_EQ(toHex(deriveKeys(Dialect::smb311, Cipher::none, hex("270E1BA896585EEB7AF3472D3B4C75A7"), hash.value())
+                        .signing),
+        "73FE7A9A77BEF0BDE49C650D8CCB5F76");
+}
+
+TEST(Smb2Crypto, PublishedSignaturesVerifyAndAnyChangeIsRefused)
+{
+    struct Case {
+        const char* source;
+        SigningAlgorithm algorithm;
+        const char* key;
+        const char* message;  // as received, its signature in place
+    };
+    const Case cases[] = {
+        {"anatomy 3.1.1 first channel, final session setup response", SigningAlgorithm::aesCmac,
+         "73FE7A9A77BEF0BDE49C650D8CCB5F76",
+         "FE534D4240000100000000000100800009000000000000000300000000000000FFFE000000000000"
+         "1900000000100000EBE146DA120BA25FC3376A49DFE31BC10900000048001D00A11B3019A0030A01"
+         "00A3120410010000003B453CDC3524164200000000"},
+        {"anatomy 3.1.1 second channel, final session setup response", SigningAlgorithm::aesCmac,
+         "C962BCA1A9DD1697B030644199705431",
+         "FE534D4240000100000000000100800009000000000000000300000000000000FFFE000000000000"
+         "19000000001000008D604217FFBACF40635BF9D8729921500900000048001D00A11B3019A0030A01"
+         "00A312041001000000CFB046FC5D368E2200000000"},
+        {"captured 2.1, session setup response", SigningAlgorithm::hmacSha256, "D38354CC374339F0524F789146789921",
+         "FE534D4240000100280100C00B00070009000000000000000400000000000000FFFE000001000000"
+         "0100000000040000FBD284340324C62FBEBB65DD1051F3AE0900000000000000FF"},
+        {"captured 2.1, another session", SigningAlgorithm::hmacSha256, "04E707571F8E0353B77A94C3653B87B5",
+         "FE534D4240000100280100C00B00070009000000000000000400000000000000FFFE000001000000"
+         "0500000000040000A164FFE53D6811981F386772E387E06F0900000000000000FF"},
+    };
+    for (const Case& c : cases) {
+        const Bytes key = hex(c.key);
+        const Bytes message = hex(c.message);
+        EXPECT_EQ(toHex(signature(c.algorithm, key, message)), toHex(ByteView(message).subspan(48, 16))) << c.source;
+        EXPECT_TRUE(verify(c.algorithm, key, message)) << c.source;
+
+        Bytes resigned = message;
+        std::fill(resigned.begin() + 48, resigned.begin() + 64, 0);
+        sign(c.algorithm, key, resigned);
+        EXPECT_EQ(resigned, message) << c.source;
+
+        // A changed byte anywhere, in the header, the signature or the body, is refused.
+        for (std::size_t at : {std::size_t{0}, std::size_t{16}, std::size_t{24}, std::size_t{40}, std::size_t{48},
+                 std::size_t{63}, std::size_t{64}, message.size() - 1}) {
+            Bytes tampered = message;
+            tampered[at] ^= 0x01;
+            EXPECT_FALSE(verify(c.algorithm, key, tampered)) << c.source << " byte " << at;
+        }
+        Bytes wrongKey = key;
+        wrongKey[0] ^= 0x80;
+        EXPECT_FALSE(verify(c.algorithm, wrongKey, message)) << c.source;
+        EXPECT_FALSE(verify(c.algorithm, key, ByteView(message).first(63))) << c.source;
+        EXPECT_THROW(signature(c.algorithm, key, ByteView(message).first(63)), ProtocolError) << c.source;
+    }
+}
+
+// No AES-GMAC signature is published: this checks it against AES-128-GCM over the message with
+// an empty plaintext, the nonce written out as MS-SMB2 3.1.4.1 gives it.
+TEST(Smb2Crypto, GmacSignatureIsGcmWithTheNonceOfTheHeader)
+{
+    const Bytes key = hex("73FE7A9A77BEF0BDE49C650D8CCB5F76");
+    struct Case {
+        const char* what;
+        std::uint64_t messageId;
+        std::uint32_t flags;
+        std::uint16_t command;
+        std::uint8_t nonceBits;
+    };
+    const Case cases[] = {
+        {"client request", 0x0123456789ABCDEFull, 0x00000008, 0x0009, 0x00},
+        {"server response", 0x0123456789ABCDEFull, 0x00000009, 0x0009, 0x01},
+        {"client cancel", 7, 0x00000008, 0x000C, 0x02},
+        {"server's cancel (not sent, but the bits add up)", 7, 0x00000009, 0x000C, 0x03},
+    };
+    Bytes previous;
+    for (const Case& c : cases) {
+        Bytes message = sampleMessage(c.messageId, c.flags, c.command);
+
+        // The independent computation: GCM, nonce MessageId then the two bits, AAD the message
+        // with a zero signature field, nothing encrypted, the tag is the signature.
+        unsigned char nonce[12] = {};
+        for (int i = 0; i < 8; ++i)
+            nonce[i] = static_cast<unsigned char>(c.messageId >> (8 * i));
+        nonce[8] = c.nonceBits;
+        EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
+        ASSERT_NE(ctx, nullptr);
+        int length = 0;
+        ASSERT_EQ(EVP_EncryptInit_ex(ctx, EVP_aes_128_gcm(), nullptr, key.data(), nonce), 1);
+        ASSERT_EQ(EVP_EncryptUpdate(ctx, nullptr, &length, message.data(), static_cast<int>(message.size())), 1);
+        unsigned char none[1];
+        ASSERT_EQ(EVP_EncryptFinal_ex(ctx, none, &length), 1);
+        Bytes expected(16);
+        ASSERT_EQ(EVP_CIPHER_CTX_ctrl(ctx, EVP_CTRL_GCM_GET_TAG, 16, expected.data()), 1);
+        EVP_CIPHER_CTX_free(ctx);
+
+        EXPECT_EQ(signature(SigningAlgorithm::aesGmac, key, message), expected) << c.what;
+        sign(SigningAlgorithm::aesGmac, key, message);
+        EXPECT_TRUE(verify(SigningAlgorithm::aesGmac, key, message)) << c.what;
+        EXPECT_NE(expected, previous) << c.what;
+        previous = expected;
+
+        Bytes tampered = message;
+        tampered[80] ^= 0x40;
+        EXPECT_FALSE(verify(SigningAlgorithm::aesGmac, key, tampered)) << c.what;
+    }
+}
+
+TEST(Smb2Crypto, SigningAlgorithmFollowsTheDialect)
+{
+    EXPECT_EQ(signingAlgorithm(Dialect::smb202, true), SigningAlgorithm::hmacSha256);
+    EXPECT_EQ(signingAlgorithm(Dialect::smb21, false), SigningAlgorithm::hmacSha256);
+    EXPECT_EQ(signingAlgorithm(Dialect::smb30, true), SigningAlgorithm::aesCmac);
+    EXPECT_EQ(signingAlgorithm(Dialect::smb302, false), SigningAlgorithm::aesCmac);
+    EXPECT_EQ(signingAlgorithm(Dialect::smb311, false), SigningAlgorithm::aesCmac);
+    EXPECT_EQ(signingAlgorithm(Dialect::smb311, true), SigningAlgorithm::aesGmac);
+}
+
+TEST(Smb2Crypto, PublishedTransformMessagesEncryptAndDecrypt)
+{
+    struct Case {
+        const char* source;
+        Cipher cipher;
+        const char* encryptionKey;  // client to server
+        const char* decryptionKey;  // server to client
+        std::uint64_t sessionId;
+        const char* nonceField;
+        const char* request;
+        const char* transformedRequest;
+        const char* transformedResponse;
+        const char* response;
+    };
+    const Case cases[] = {
+        {"enc30", Cipher::aes128Ccm, "261B72350558F2E9DCF613070383EDBF", "8FE2B57EC34D2DB5B1A9727F526BBDB5",
+         0x8E40014000011ull, "66E69A111892584FB5ED524A744DA3EE",
+         "FE534D4240000100000000000900400008000000000000000400000000000000"
+         "FFFE0000010000001100001400E4080000000000000000000000000000000000"
+         "3100700017000000000000000000000015010000390000020100000039020000"
+         "00000000000000007000000000000000536D623320656E6372797074696F6E20"
+         "74657374696E67",
+         "FD534D4281A286535415445DAE393921E44FA42E66E69A111892584FB5ED524A"
+         "744DA3EE87000000000001001100001400E4080025C8FEE16605A437832D1CD5"
+         "2DA9F4645333482A175FE5384563F45FCDAFAEF38BC62BA4D5C62897996625A4"
+         "4C29BE5658DE2E6117585779E7B59FFD971278D08580D7FA899E410E910EABF5"
+         "AA1DB43050B33B49182637759AC15D84BFCDF5B6B238993C0F4CF4D6012023F6"
+         "C627297075D84B7803912D0A9639634453595EF3E33FFE4E7AC2AB",
+         "FD534D42A6015530A18F6D9AFFE22AFAE8E66484860000000000000011000014"
+         "00E4080050000000000001001100001400E40800DBF46435C5F14169293CE079"
+         "E344479BF670227E49873F458672C3098DAC467DD5809F369D67409166515787"
+         "1483E01F7BECD02064EAC3E235F913668BBC2F097980D4B378F1993EFF6E60D1"
+         "77309E5B",
+         "FE534D4240000100000000000900210009000000000000000400000000000000"
+         "FFFE0000010000001100001400E4080000000000000000000000000000000000"
+         "11000000170000000000000000000000"},
+        {"enc311", Cipher::aes128Gcm, "A2F5E80E5D59103034F32E52F698E5EC", "748C50868C90F302962A5C35F5F9A8BF",
+         0x100000000025ull, "C7D6822D269CAF48904C664C00000000",
+         "FE534D4240000100000000000900010008000000000000000500000000000000FFFE000001000000"
+         "25000000001000000000000000000000000000000000000031007000170000000000000000000000"
+         "0600000004000000010000000400000000000000000000007000000000000000536D623320656E63"
+         "72797074696F6E2074657374696E67",
+         "FD534D42BD73D97D2BC9001BCAFAC0FDFF5FEEBCC7D6822D269CAF48904C664C0000000087000000"
+         "0000010025000000001000006ECDD2A7AFC7B47763057A041B8FD4DAFFE990B70C9E09D36C084E02"
+         "D14EF247F8BDE38ACF6256F8B1D3B56F77FBDEB312FEA5E92CBCC1ED8FB2EBBFAA75E49A4A394BB4"
+         "4576545567C24D4C014D47C9FBDFDAFD2C4F9B72F8D256452620A299F48E29E53D6B61D1C13A19E9"
+         "1AF013F00D17E3ABC2FC3D36C8C1B6B93973253852DBD442E46EE8",
+         "FD534D42ACBE1CB7ED343ADF1725EF144D90D4B0E06831DD2E8EB7B4000000000000000050000000"
+         "00000100250000000010000026BBBF949983A6C1C796559D0F2C510CB651D1F7B6AC8DED32A2A0B8"
+         "F2D793A815C6F6B848D69767A215841A42D400AE6DDB5F0B44173A014973321FDD7950DA6179159B"
+         "82E03C9E18A050FF0EA1C967",
+         "FE534D4240000100000000000900010001000000000000000500000000000000FFFE000001000000"
+         "25000000001000000000000000000000000000000000000011000000170000000000000000000000"},
+    };
+    for (const Case& c : cases) {
+        const Bytes encrypted =
+            encrypt(c.cipher, hex(c.encryptionKey), c.sessionId, hex(c.request), hex(c.nonceField));
+        EXPECT_EQ(toHex(encrypted), toHex(hex(c.transformedRequest))) << c.source;
+        EXPECT_EQ(decrypt(c.cipher, hex(c.decryptionKey), c.sessionId, hex(c.transformedResponse)), hex(c.response))
+            << c.source;
+        // The server would read the request with its decryption key, which is ours to encrypt.
+        EXPECT_EQ(decrypt(c.cipher, hex(c.encryptionKey), c.sessionId, encrypted), hex(c.request)) << c.source;
+    }
+}
+
+TEST(Smb2Crypto, EveryCipherRoundTripsAndRefusesWhatDoesNotAddUp)
+{
+    const Bytes sessionKey = hex("000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F");
+    const Bytes preauth(64, 0x5A);
+    const std::uint64_t sessionId = 0x0000400000000041ull;
+    const Bytes message = sampleMessage(9, 0x00000009, 0x0008);
+
+    for (const Cipher cipher : {Cipher::aes128Ccm, Cipher::aes128Gcm, Cipher::aes256Ccm, Cipher::aes256Gcm}) {
+        const SessionKeys keys = deriveKeys(Dialect::smb311, cipher, sessionKey, preauth);
+        const std::size_t keySize = (cipher == Cipher::aes256Ccm || cipher == Cipher::aes256Gcm) ? 32 : 16;
+        ASSERT_EQ(keys.encryption.size(), keySize);
+        ASSERT_EQ(keys.decryption.size(), keySize);
+        const std::string name = "cipher " + std::to_string(static_cast<int>(cipher));
+
+        const Bytes transformed = encrypt(cipher, keys.decryption, sessionId, message);
+        ASSERT_EQ(transformed.size(), transformHeaderSize + message.size()) << name;
+        EXPECT_EQ(toHex(ByteView(transformed).first(4)), "FD534D42") << name;
+        EXPECT_EQ(transformed[42], 1) << name;  // Flags: encrypted
+        // The nonce's padding is zero: 5 bytes after CCM's 11, 4 after GCM's 12.
+        const std::size_t nonceSize = (cipher == Cipher::aes128Ccm || cipher == Cipher::aes256Ccm) ? 11 : 12;
+        for (std::size_t i = 20 + nonceSize; i < 36; ++i)
+            EXPECT_EQ(transformed[i], 0) << name << " byte " << i;
+        EXPECT_EQ(decrypt(cipher, keys.decryption, sessionId, transformed), message) << name;
+
+        // Two encryptions of one message take two nonces.
+        EXPECT_NE(encrypt(cipher, keys.decryption, sessionId, message), transformed) << name;
+
+        // Any changed byte: protocol id, signature, nonce, size, reserved, flags, session id,
+        // ciphertext. Each is refused (the reserved field by the tag, being associated data).
+        for (std::size_t at : {std::size_t{0}, std::size_t{4}, std::size_t{19}, std::size_t{20}, std::size_t{35},
+                 std::size_t{36}, std::size_t{40}, std::size_t{42}, std::size_t{44}, std::size_t{51},
+                 std::size_t{52}, transformed.size() - 1}) {
+            Bytes tampered = transformed;
+            tampered[at] ^= 0x04;
+            EXPECT_THROW(decrypt(cipher, keys.decryption, sessionId, tampered), ProtocolError) << name << " byte " << at;
+        }
+        EXPECT_THROW(decrypt(cipher, keys.decryption, sessionId + 1, transformed), ProtocolError) << name;
+        EXPECT_THROW(decrypt(cipher, keys.encryption, sessionId, transformed), ProtocolError) << name;
+        Bytes longer = transformed;
+        longer.push_back(0);
+        EXPECT_THROW(decrypt(cipher, keys.decryption, sessionId, longer), ProtocolError) << name;
+        EXPECT_THROW(decrypt(cipher, keys.decryption, sessionId, ByteView(transformed).first(transformed.size() - 1)),
+            ProtocolError)
+            << name;
+        EXPECT_THROW(decrypt(cipher, keys.decryption, sessionId, ByteView(transformed).first(51)), ProtocolError)
+            << name;
+        EXPECT_THROW(decrypt(cipher, keys.decryption, sessionId, ByteView()), ProtocolError) << name;
+    }
+}
+
+TEST(Smb2Crypto, ATransformHoldingLessThanAHeaderIsRefused)
+{
+    const Bytes key(16, 0x11);
+    const Bytes shortMessage(63, 0x22);
+    const Bytes transformed = encrypt(Cipher::aes128Gcm, key, 5, shortMessage);
+    EXPECT_THROW(decrypt(Cipher::aes128Gcm, key, 5, transformed), ProtocolError);
+}
+
+// SP800-108 in counter mode written out with plain HMAC-SHA256: K(i) = HMAC(key, i || label ||
+// 0x00 || context || L), all numbers 32-bit big-endian.
+static Bytes referenceKdf(ByteView key, std::string_view label, ByteView context, std::uint32_t bits)
+{
+    Bytes out;
+    for (std::uint32_t i = 1; out.size() * 8 < bits; ++i) {
+        Bytes input = {static_cast<std::uint8_t>(i >> 24), static_cast<std::uint8_t>(i >> 16),
+            static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i)};
+        input.insert(input.end(), label.begin(), label.end());
+        input.push_back(0);  // the label's NUL
+        input.push_back(0);  // the separator
+        input.insert(input.end(), context.begin(), context.end());
+        for (int shift = 24; shift >= 0; shift -= 8)
+            input.push_back(static_cast<std::uint8_t>(bits >> shift));
+        unsigned char digest[32];
+        unsigned int length = 0;
+        HMAC(EVP_sha256(), key.data(), static_cast<int>(key.size()), input.data(), input.size(), digest, &length);
+        out.insert(out.end(), digest, digest + length);
+    }
+    out.resize(bits / 8);
+    return out;
+}
+
+TEST(Smb2Crypto, DialectsDeriveDifferentlyAndAes256TakesTheFullKey)
+{
+    const Bytes kerberosKey = hex("8FE1D4B0A2C9737E0D6153B8E5F2AA91C4D0E7A62B9F13580C7D4E1A96B2F3C0");
+    const Bytes hash(64, 0x3C);
+
+    // 3.0 and 3.0.2 share their fixed labels; 3.1.1 differs, and depends on its hash.
+    const SessionKeys v30 = deriveKeys(Dialect::smb30, Cipher::aes128Ccm, kerberosKey, {});
+    const SessionKeys v302 = deriveKeys(Dialect::smb302, Cipher::aes128Ccm, kerberosKey, {});
+    const SessionKeys v311 = deriveKeys(Dialect::smb311, Cipher::aes128Ccm, kerberosKey, hash);
+    Bytes otherHash = hash;
+    otherHash[63] ^= 1;
+    const SessionKeys v311other = deriveKeys(Dialect::smb311, Cipher::aes128Ccm, kerberosKey, otherHash);
+    EXPECT_EQ(v30.signing, v302.signing);
+    EXPECT_EQ(v30.encryption, v302.encryption);
+    EXPECT_NE(v30.signing, v311.signing);
+    EXPECT_NE(v30.encryption, v311.encryption);
+    EXPECT_NE(v311.signing, v311other.signing);
+    EXPECT_NE(v311.decryption, v311other.decryption);
+
+    // 128-bit keys come from the first 16 bytes of the login's key; 256-bit ones from all of it.
+    const ByteView first16 = ByteView(kerberosKey).first(16);
+    EXPECT_EQ(v30.signing, referenceKdf(first16, "SMB2AESCMAC", withNul("SmbSign"), 128));
+    EXPECT_EQ(v30.encryption, referenceKdf(first16, "SMB2AESCCM", withNul("ServerIn "), 128));
+    EXPECT_EQ(v311.signing, referenceKdf(first16, "SMBSigningKey", hash, 128));
+    EXPECT_EQ(v311.encryption, referenceKdf(first16, "SMBC2SCipherKey", hash, 128));
+    for (const Cipher cipher : {Cipher::aes256Ccm, Cipher::aes256Gcm}) {
+        const SessionKeys keys = deriveKeys(Dialect::smb311, cipher, kerberosKey, hash);
+        EXPECT_EQ(keys.signing, v311.signing);
+        EXPECT_EQ(keys.encryption, referenceKdf(kerberosKey, "SMBC2SCipherKey", hash, 256));
+        EXPECT_EQ(keys.decryption, referenceKdf(kerberosKey, "SMBS2CCipherKey", hash, 256));
+    }
+    // A 16-byte login key (NTLM) still gives 32-byte AES-256 keys; a shorter one is zero-padded
+    // for signing.
+    EXPECT_EQ(deriveKeys(Dialect::smb311, Cipher::aes256Gcm, first16, hash).encryption,
+        referenceKdf(first16, "SMBC2SCipherKey", hash, 256));
+    Bytes padded(16, 0);
+    padded[0] = 0xAB;
+    EXPECT_EQ(deriveKeys(Dialect::smb21, Cipher::none, Bytes{0xAB}, {}).signing, padded);
+}
+
+TEST(Smb2Crypto, ImpossibleRequestsAreRefusedAsTheCallersMistakes)
+{
+    const Bytes key16(16, 1);
+    const Bytes hash(64, 2);
+    EXPECT_THROW(deriveKeys(Dialect::smb30, Cipher::aes128Gcm, key16, {}), std::invalid_argument);
+    EXPECT_THROW(deriveKeys(Dialect::smb311, Cipher::none, key16, ByteView(hash).first(32)), std::invalid_argument);
+    EXPECT_THROW(deriveKeys(Dialect::smb311, Cipher::aes128Gcm, {}, hash), std::invalid_argument);
+    const Bytes message = sampleMessage(1, 8, 9);
+    EXPECT_THROW(signature(SigningAlgorithm::aesCmac, Bytes(32, 1), message), std::invalid_argument);
+    EXPECT_THROW(encrypt(Cipher::aes256Gcm, key16, 1, message), std::invalid_argument);
+    EXPECT_THROW(encrypt(Cipher::none, key16, 1, message), std::invalid_argument);
+    EXPECT_THROW(encrypt(Cipher::aes128Gcm, key16, 1, message, Bytes(12, 0)), std::invalid_argument);
+    EXPECT_THROW(decrypt(Cipher::aes128Ccm, Bytes(32, 1), 1, Bytes(100, 0)), std::invalid_argument);
+    EXPECT_EQ(randomBytes(24).size(), 24u);
+    EXPECT_NE(randomBytes(16), randomBytes(16));
+}

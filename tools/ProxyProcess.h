@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QProcess>
+#include <QStringList>
+
+// tarnwick-delay-proxy (DelayProxy.cpp) running for as long as the object lives, started with
+// the arguments given; it accepts connections once the constructor returns, which throws
+// std::runtime_error when the proxy does not start. The proxy ends with the object.
+class ProxyProcess {
+public:
+    explicit ProxyProcess(const QStringList& arguments);
+    ~ProxyProcess();
+    ProxyProcess(const ProxyProcess&) = delete;
+    ProxyProcess& operator=(const ProxyProcess&) = delete;
+
+private:
+    QProcess m_process;
+};
