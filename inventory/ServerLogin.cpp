@@ -65,6 +65,14 @@ SecretText SecretText::takeFrom(QString& text)
     return secret;
 }
 
+SecretText SecretText::takeFrom(std::string& text)
+{
+    SecretText secret(text);
+    wipeBytes(text.data(), text.size());
+    text.clear();
+    return secret;
+}
+
 const char* SecretText::utf8() const
 {
     return m_bytes.empty() ? "" : m_bytes.data();

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -22,6 +23,7 @@ public:
     // Takes the characters of text and overwrites them in place. Qt may still hold copies
     // made before (a line edit's own buffer), so take the text from its only holder.
     static SecretText takeFrom(QString& text);
+    static SecretText takeFrom(std::string& text);
 
     const char* utf8() const;
     bool isEmpty() const;
@@ -41,6 +43,12 @@ struct AccountName {
 // The parts of a typed account; nullopt when no user name is left, or when the user name
 // holds '%' (Samba's separator of an inline password) or a second separator.
 std::optional<AccountName> parseAccount(const QString& typed);
+
+// An account with its password, as a keyring entry or the environment holds them.
+struct AccountLogin {
+    QString account;  // as typed: "DOMAIN\user", "user@REALM" or "user"
+    SecretText password;
+};
 
 // Credentials a person typed for one server.
 struct TypedLogin {

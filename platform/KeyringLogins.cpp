@@ -45,7 +45,7 @@ QString attribute(GHashTable* table, const char* name)
 
 } // namespace
 
-std::optional<KeyringLogin> keyringLogin(const QString& server)
+std::optional<AccountLogin> keyringLogin(const QString& server)
 {
     const QByteArray protocol(smbProtocol);
     const QByteArray host = server.toUtf8();
@@ -73,7 +73,7 @@ std::optional<KeyringLogin> keyringLogin(const QString& server)
     const gchar* text = secret_value_get_text(value.get());
     if (user.isEmpty() || text == nullptr)
         return std::nullopt;
-    return KeyringLogin{domain.isEmpty() ? user : domain + u'\\' + user, SecretText(text)};
+    return AccountLogin{domain.isEmpty() ? user : domain + u'\\' + user, SecretText(text)};
 }
 
 bool rememberInKeyring(const QString& server, const AccountName& account, const SecretText& password)

@@ -15,13 +15,9 @@
 // Nothing here unlocks a locked keyring or asks anything: a locked or missing keyring, or no
 // session bus, is the same as no entry. Calls block on the keyring daemon; any thread.
 
-struct KeyringLogin {
-    QString account;  // "DOMAIN\user" when the entry names a domain, else the user as stored
-    SecretText password;
-};
-
-// The most recently changed unlocked entry for the server, if any.
-std::optional<KeyringLogin> keyringLogin(const QString& server);
+// The most recently changed unlocked entry for the server, if any; its account is "DOMAIN\user"
+// when the entry names a domain, else the user as stored.
+std::optional<AccountLogin> keyringLogin(const QString& server);
 
 // Stores (or replaces) the entry of that account on that server; false when the keyring
 // refused or is not there.

@@ -71,7 +71,7 @@ Credentials automaticCredentials(LoginSource source, const QByteArray& host)
     case LoginSource::ticket:
         return Credentials(tarnwick_ticket_credentials());
     case LoginSource::keyring:
-        if (const std::optional<KeyringLogin> stored = keyringLogin(QString::fromUtf8(host)))
+        if (const std::optional<AccountLogin> stored = keyringLogin(QString::fromUtf8(host)))
             return passwordCredentials(stored->account, stored->password);
         return nullptr;
     case LoginSource::environment:

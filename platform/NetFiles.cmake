@@ -1,12 +1,14 @@
 # tarnwick::netfiles: the open-file source, one implementation per operating system.
 if(WIN32)
   # netapi32 with UTF-16 texts; the logon session supplies the credentials.
-  add_library(tarnwick_netfiles STATIC NetApi32Calls.h NetApiOpenFileSourceWindows.cpp NetApiStatusWindows.cpp)
+  add_library(tarnwick_netfiles STATIC NetApi32Calls.h NetApiOpenFileSourceWindows.cpp NetApiStatusWindows.cpp
+    ServerSourceWindows.cpp)
   target_link_libraries(tarnwick_netfiles PUBLIC tarnwick::inventory PRIVATE netapi32)
 else()
-  # Samba's libnetapi, with the logins it tries: a Kerberos ticket, the desktop keyring
-  # (libsecret), Samba's environment variables, a typed login. Samba's credentials header
-  # compiles only as C, so the credentials live in a small C file.
+  # The project's own SMB2 client, and Samba's libnetapi behind it, with the logins they try:
+  # a Kerberos ticket, the desktop keyring (libsecret), Samba's environment variables, a typed
+  # login. Samba's credentials header compiles only as C, so its credentials live in a small C
+  # file.
   enable_language(C)
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(NETAPI REQUIRED IMPORTED_TARGET netapi)
@@ -14,6 +16,9 @@ else()
   pkg_check_modules(LIBSECRET REQUIRED IMPORTED_TARGET libsecret-1)
 
   add_library(tarnwick_netfiles STATIC
+    ServerSourceLinux.cpp
+    SmbOpenFileSource.cpp
+    EnvironmentLogin.cpp
     NetApiOpenFileSource.cpp
     NetApiStatusLinux.cpp
     KeyringLogins.cpp
@@ -21,7 +26,7 @@ else()
     SambaCredentials.c)
   target_link_libraries(tarnwick_netfiles
     PUBLIC tarnwick::inventory
-    PRIVATE PkgConfig::NETAPI PkgConfig::SAMBA_CREDENTIALS PkgConfig::LIBSECRET)
+    PRIVATE tarnwick::smb_srvsvc PkgConfig::NETAPI PkgConfig::SAMBA_CREDENTIALS PkgConfig::LIBSECRET)
 endif()
 add_library(tarnwick::netfiles ALIAS tarnwick_netfiles)
 target_include_directories(tarnwick_netfiles PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})

@@ -1,7 +1,7 @@
 #include "principale.h"
 
 #include "InstanceLock.h"
-#include "NetApiOpenFileSource.h"
+#include "ServerSource.h"
 #include "frmMain.h"
 
 #include <memory>
@@ -12,7 +12,7 @@ frmMain* principale::Main()
     static InstanceLock lock(QStringLiteral("Tarnwick"));
     if (!lock.acquired())
         return nullptr;
-    auto* window = new frmMain([] { return std::make_shared<NetApiOpenFileSource>(); });
+    auto* window = new frmMain([] { return makeServerSource(); });
     window->show();
     return window;
 }

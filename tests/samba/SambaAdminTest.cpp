@@ -1,7 +1,9 @@
-// The source over libnetapi against the private test server, as its administrator.
+// Both open-file sources of Linux against the private test server, as its administrator: the
+// project's own SMB2 client and libnetapi answer alike.
 #include "SambaTest.h"
 
 #include "NetApiOpenFileSource.h"
+#include "SmbOpenFileSource.h"
 
 #include <QTest>
 
@@ -57,6 +59,7 @@ std::vector<std::string> shown(const OpenFileList& list)
     return files;
 }
 
+template <class Source>
 class SambaAdmin : public SambaTest {
 protected:
     SambaAdmin() : SambaTest("ADMIN") {}
@@ -86,63 +89,73 @@ protected:
         return found == files.end() ? 0 : found->id;
     }
 
-    NetApiOpenFileSource source;
+    Source source;
     FileHolder* alice = nullptr;
     FileHolder* bob = nullptr;
 };
 
-TEST_F(SambaAdmin, ListsEveryHeldFileWithItsUserAndPermissions)
+struct SourceNames {
+    template <class Source>
+    static std::string GetName(int)
+    {
+        return std::is_same_v<Source, SmbOpenFileSource> ? "Smb2" : "NetApi";
+    }
+};
+using Sources = ::testing::Types<SmbOpenFileSource, NetApiOpenFileSource>;
+TYPED_TEST_SUITE(SambaAdmin, Sources, SourceNames);
+
+TYPED_TEST(SambaAdmin, ListsEveryHeldFileWithItsUserAndPermissions)
 {
-    const OpenFileList list = source.enumerate(server());
+    const OpenFileList list = this->source.enumerate(this->server());
     EXPECT_EQ(list.status, SourceStatus{});
-    EXPECT_THAT(shown(list), UnorderedElementsAre(held("alice", 1, "report.PDF"),
-        held("alice", 1, "Docs/Notes.txt"), held("bob", 3, "Docs/budget.xlsx")));
+    EXPECT_THAT(shown(list), UnorderedElementsAre(this->held("alice", 1, "report.PDF"),
+        this->held("alice", 1, "Docs/Notes.txt"), this->held("bob", 3, "Docs/budget.xlsx")));
 }
 
-TEST_F(SambaAdmin, EveryAnswerBufferIsHandedBack)
+TYPED_TEST(SambaAdmin, EveryAnswerBufferIsHandedBack)
 {
-    EXPECT_EQ(source.enumerate(server()).records.size(), 3u);
-    EXPECT_NE(source.enumerate(QStringLiteral("\\\\tarnwick-absent.invalid")).status, SourceStatus{});
+    EXPECT_EQ(this->source.enumerate(this->server()).records.size(), 3u);
+    EXPECT_NE(this->source.enumerate(QStringLiteral("\\\\tarnwick-absent.invalid")).status, SourceStatus{});
     EXPECT_TRUE(buffersOut.empty());
 }
 
-TEST_F(SambaAdmin, CloseEndsThatOpenOnlyAndOnce)
+TYPED_TEST(SambaAdmin, CloseEndsThatOpenOnlyAndOnce)
 {
-    const std::uint32_t budget = bobsFile();
-    EXPECT_EQ(source.close(server(), budget), SourceStatus{});
+    const std::uint32_t budget = this->bobsFile();
+    EXPECT_EQ(this->source.close(this->server(), budget), SourceStatus{});
     // Samba hands a close to the process serving that client; it takes a moment.
-    const auto closed = [&] { return !bob->works(0) && source.enumerate(server()).records.size() == 2; };
+    const auto closed = [&] { return !this->bob->works(0) && this->source.enumerate(this->server()).records.size() == 2; };
     EXPECT_TRUE(QTest::qWaitFor(closed, 10000));
-    EXPECT_TRUE(alice->works(0));
-    EXPECT_TRUE(alice->works(1));
-    EXPECT_EQ(source.close(server(), budget), noSuchFile);
+    EXPECT_TRUE(this->alice->works(0));
+    EXPECT_TRUE(this->alice->works(1));
+    EXPECT_EQ(this->source.close(this->server(), budget), noSuchFile);
 }
 
-TEST_F(SambaAdmin, AnOrdinaryUsersCloseIsDeniedAndTheFileStaysOpen)
+TYPED_TEST(SambaAdmin, AnOrdinaryUsersCloseIsDeniedAndTheFileStaysOpen)
 {
-    const std::uint32_t budget = bobsFile();
-    source.useLogin(server(), {env("ALICE_USER"), SecretText(env("ALICE_PASSWORD").toStdString())});
-    EXPECT_EQ(source.close(server(), budget), accessDenied);
-    EXPECT_TRUE(bob->works(0));
+    const std::uint32_t budget = this->bobsFile();
+    this->source.useLogin(this->server(), {this->env("ALICE_USER"), SecretText(this->env("ALICE_PASSWORD").toStdString())});
+    EXPECT_EQ(this->source.close(this->server(), budget), accessDenied);
+    EXPECT_TRUE(this->bob->works(0));
 }
 
-TEST_F(SambaAdmin, NamesThatReachNoServerAnswerNoConnection)
+TYPED_TEST(SambaAdmin, NamesThatReachNoServerAnswerNoConnection)
 {
     const QString names[] = {
         QStringLiteral("\\\\tarnwick-absent.invalid"), // never resolves, and fails without waiting
         QStringLiteral("\\\\127.31.7.254"),            // loopback, nobody listens
-        QLatin1String("\\\\") + server(),              // typed with its own backslashes
+        QLatin1String("\\\\") + this->server(),              // typed with its own backslashes
     };
     for (const QString& name : names)
-        EXPECT_EQ(source.enumerate(name).status, noConnection) << name.toStdString();
+        EXPECT_EQ(this->source.enumerate(name).status, noConnection) << name.toStdString();
 }
 
 // libnetapi says only "no connection" when a login fails; a server that is there refused it.
-TEST_F(SambaAdmin, AWrongTypedPasswordIsRefusedThenTheEnvironmentsLoginServes)
+TYPED_TEST(SambaAdmin, AWrongTypedPasswordIsRefusedThenTheEnvironmentsLoginServes)
 {
-    source.useLogin(server(), {env("ADMIN_USER"), SecretText("not-the-password")});
-    EXPECT_EQ(source.enumerate(server()).status, logonFailure);
-    EXPECT_EQ(source.enumerate(server()).records.size(), 3u);
+    this->source.useLogin(this->server(), {this->env("ADMIN_USER"), SecretText("not-the-password")});
+    EXPECT_EQ(this->source.enumerate(this->server()).status, logonFailure);
+    EXPECT_EQ(this->source.enumerate(this->server()).records.size(), 3u);
 }
 
 } // namespace
