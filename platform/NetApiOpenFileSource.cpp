@@ -3,12 +3,11 @@
 #include "KeyringLogins.h"
 #include "NetApiStatus.h"
 #include "SambaCredentials.h"
-#include "SmbReachability.h"
+#include "Smb2Connection.h"
 
 #include <QByteArray>
 
 #include <array>
-#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -33,7 +32,6 @@ constexpr std::uint32_t errorNetnameDeleted = 64;          // ERROR_NETNAME_DELE
 constexpr std::uint32_t errorDestinationNotFound = 2152;   // NERR_DestNotFound: libnetapi: no pipe on a dead connection
 constexpr std::uint32_t errorCannotComplete = 1003;        // libnetapi: no connection to IPC$
 constexpr std::uint32_t errorLogonFailure = 1326;          // ERROR_LOGON_FAILURE
-constexpr auto reachabilityLimit = std::chrono::seconds(3);
 
 struct BufferRelease {
     void operator()(std::uint8_t* buffer) const noexcept { NetApiBufferFree(buffer); }
@@ -82,6 +80,22 @@ Credentials automaticCredentials(LoginSource source, const QByteArray& host)
         break;
     }
     return nullptr;
+}
+
+// Whether an SMB server answers at the host: libnetapi answers one status for "nobody there"
+// and "the server refused the login", and the protocol's own negotiation tells them apart.
+bool answersSmb(const QByteArray& host)
+{
+    try {
+        smb2::Connection::open({.host = host.toStdString()});
+    } catch (const smb2::Unreachable&) {
+        return false;
+    } catch (const smb2::Timeout&) {
+        return false;
+    } catch (const std::exception&) {
+        // Something answered, if not in a dialect of ours.
+    }
+    return true;
 }
 
 // The one libnetapi context of the process and the login of every server named so far.
@@ -170,7 +184,7 @@ private:
         if (status != errorCannotComplete)
             return status;
         if (!m_reachable)
-            m_reachable = acceptsSmbConnections(host, reachabilityLimit);
+            m_reachable = answersSmb(host);
         return *m_reachable ? errorLogonFailure : status;
     }
 

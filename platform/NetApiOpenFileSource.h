@@ -37,7 +37,7 @@
 // be asked again. A login the server refuses is forgotten, and so are all open connections,
 // since libnetapi can drop only all of them; the other servers' logins then reconnect at their
 // next calls. Refused means status 5, or status 1003 ("no connection to IPC$", all libnetapi
-// says when a session setup fails) from a host that accepts SMB connections; when every
+// says when a session setup fails) from a host whose SMB server answers a negotiation; when every
 // login was refused the answer is 5 if a server said so, else 1326 (ERROR_LOGON_FAILURE), as
 // a Windows server answers a wrong password. Samba keeps the password of a login in use for
 // reconnecting and wipes it when the login goes; every other copy is wiped after use. Nothing

@@ -22,7 +22,6 @@ else()
     NetApiOpenFileSource.cpp
     NetApiStatusLinux.cpp
     KeyringLogins.cpp
-    SmbReachabilityLinux.cpp
     SambaCredentials.c)
   target_link_libraries(tarnwick_netfiles
     PUBLIC tarnwick::inventory
