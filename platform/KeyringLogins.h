@@ -1,6 +1,7 @@
 #pragma once
 
-#include "ServerLogin.h"
+#include "AccountName.h"
+#include "ServerLogins.h"
 
 #include <QString>
 

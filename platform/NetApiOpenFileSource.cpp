@@ -1,5 +1,6 @@
 #include "NetApiOpenFileSource.h"
 
+#include "AccountName.h"
 #include "KeyringLogins.h"
 #include "NetApiStatus.h"
 #include "SambaCredentials.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "OpenFileSource.h"
-#include "ServerLogin.h"
+#include "ServerLogins.h"
 
 #include <QString>
 

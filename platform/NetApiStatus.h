@@ -9,3 +9,8 @@
 // statuses that say no server answered at that name are unreachable, the rest failed. The
 // status itself stays as the code. One definition per operating system, beside its source.
 SourceStatus sourceStatusOf(std::uint32_t status);
+
+// Whether a failed call's status means the server refused who the call said it was: access
+// denied, an unknown user or a wrong password, an account that may not log in. The codes are
+// Windows's, the same on every system.
+bool isRefusedLogin(std::uint32_t status);

@@ -1,7 +1,5 @@
 #include "NetApiStatus.h"
 
-#include "ServerLogin.h"
-
 #include <algorithm>
 #include <array>
 

@@ -1,9 +1,9 @@
 # tarnwick::netfiles: the open-file source, one implementation per operating system.
 if(WIN32)
   # netapi32 with UTF-16 texts; the logon session supplies the credentials.
-  add_library(tarnwick_netfiles STATIC NetApi32Calls.h NetApiOpenFileSourceWindows.cpp NetApiStatusWindows.cpp
+  add_library(tarnwick_netfiles STATIC NetApi32Calls.h NetApiOpenFileSourceWindows.cpp NetApiStatusWindows.cpp NetApiStatus.cpp
     ServerSourceWindows.cpp)
-  target_link_libraries(tarnwick_netfiles PUBLIC tarnwick::inventory PRIVATE netapi32)
+  target_link_libraries(tarnwick_netfiles PUBLIC tarnwick::inventory tarnwick::login PRIVATE netapi32)
 else()
   # The project's own SMB2 client, and Samba's libnetapi behind it, with the logins they try:
   # a Kerberos ticket, the desktop keyring (libsecret), Samba's environment variables, a typed
@@ -21,10 +21,11 @@ else()
     EnvironmentLogin.cpp
     NetApiOpenFileSource.cpp
     NetApiStatusLinux.cpp
+    NetApiStatus.cpp
     KeyringLogins.cpp
     SambaCredentials.c)
   target_link_libraries(tarnwick_netfiles
-    PUBLIC tarnwick::inventory
+    PUBLIC tarnwick::inventory tarnwick::login
     PRIVATE tarnwick::smb_srvsvc PkgConfig::NETAPI PkgConfig::SAMBA_CREDENTIALS PkgConfig::LIBSECRET)
 endif()
 add_library(tarnwick::netfiles ALIAS tarnwick_netfiles)

@@ -1,5 +1,6 @@
 #include "SmbOpenFileSource.h"
 
+#include "AccountName.h"
 #include "EnvironmentLogin.h"
 #include "KeyringLogins.h"
 #include "NetApiOpenFileSource.h"

@@ -1,5 +1,7 @@
 #include "LoginBox.h"
 
+#include "AccountName.h"
+
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>

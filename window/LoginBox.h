@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ServerLogin.h"
+#include "ServerLogins.h"
 
 #include <QDialog>
 #include <QString>

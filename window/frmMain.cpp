@@ -5,7 +5,7 @@
 
 #include "ListView.h"
 #include "PictureBox.h"
-#include "ServerLogin.h"
+#include "ServerLogins.h"
 #include "ServerWorker.h"
 #include "Twips.h"
 #include "clsNetFile.h"

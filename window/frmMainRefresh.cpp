@@ -6,7 +6,7 @@
 #include "CheckedFiles.h"
 #include "ListView.h"
 #include "LoginBox.h"
-#include "ServerLogin.h"
+#include "ServerLogins.h"
 #include "ServerWorker.h"
 #include "TextRules.h"
 #include "clsNetFile.h"

@@ -1,6 +1,7 @@
-// The portable parts of a login: reading a typed account, telling a refused login, a password
-// taken from a text or moved that leaves its source empty.
-#include "ServerLogin.h"
+// The portable parts of a login: reading a typed account, a password taken from a text or moved
+// that leaves its source empty.
+#include "AccountName.h"
+#include "SecretText.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@ QString partsOf(const char* typed)
     return account ? account->user + u'|' + account->domain + u'|' + account->realm : QString();
 }
 
-TEST(ServerLogin, ReadsTheAccountFormsAPersonTypes)
+TEST(Login, ReadsTheAccountFormsAPersonTypes)
 {
     EXPECT_EQ(partsOf("admin"), QStringLiteral("admin||"));
     EXPECT_EQ(partsOf("  TARNWICK\\admin "), QStringLiteral("admin|TARNWICK|"));
@@ -26,15 +27,7 @@ TEST(ServerLogin, ReadsTheAccountFormsAPersonTypes)
         EXPECT_EQ(partsOf(noAccount), QString()) << noAccount;
 }
 
-TEST(ServerLogin, OnlyRefusalsOfTheLoginAskForAnother)
-{
-    for (const std::uint32_t refused : {5u, 86u, 1326u, 1331u, 1909u})
-        EXPECT_TRUE(isRefusedLogin(refused)) << refused;
-    for (const std::uint32_t other : {0u, 2u, 53u, 1003u, 1722u, 2152u})
-        EXPECT_FALSE(isRefusedLogin(other)) << other;
-}
-
-TEST(ServerLogin, APasswordTakenFromATextOrMovedLeavesItsSourceEmpty)
+TEST(Login, APasswordTakenFromATextOrMovedLeavesItsSourceEmpty)
 {
     QString typed = QStringLiteral("Pässwort-1");
     SecretText taken = SecretText::takeFrom(typed);
