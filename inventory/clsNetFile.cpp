@@ -27,8 +27,6 @@ QString clsNetFile::server() const
 
 std::int16_t clsNetFile::count() const
 {
-    if (m_cacheEmpty)
-        return 0;
     if (!std::in_range<std::int16_t>(m_cache.size()))
         throw std::overflow_error("more open files kept than a 16-bit index can address");
     return static_cast<std::int16_t>(m_cache.size());
@@ -41,7 +39,7 @@ QString clsNetFile::message() const
 
 bool clsNetFile::entryExists(std::int16_t index) const
 {
-    return !m_cacheEmpty && index <= count();
+    return !m_cache.empty() && index <= count();
 }
 
 const FileEntry& clsNetFile::entryAt(std::int16_t index) const
@@ -54,24 +52,30 @@ const FileEntry& clsNetFile::entryAt(std::int16_t index) const
     return m_cache.at(static_cast<std::size_t>(element));
 }
 
+const FileEntry& clsNetFile::entryOrBlank(std::int16_t index) const
+{
+    static const FileEntry blank;
+    return entryExists(index) ? entryAt(index) : blank;
+}
+
 QString clsNetFile::userName(std::int16_t index) const
 {
-    return entryExists(index) ? entryAt(index).userName : QString();
+    return entryOrBlank(index).userName;
 }
 
 QString clsNetFile::filePermission(std::int16_t index) const
 {
-    return entryExists(index) ? entryAt(index).filePermission : QString();
+    return entryOrBlank(index).filePermission;
 }
 
 QString clsNetFile::fileName(std::int16_t index) const
 {
-    return entryExists(index) ? entryAt(index).fileName : QString();
+    return entryOrBlank(index).fileName;
 }
 
 QString clsNetFile::typeFile(std::int16_t index) const
 {
-    return entryExists(index) ? entryAt(index).typeFile : QString();
+    return entryOrBlank(index).typeFile;
 }
 
 QString clsNetFile::fileNameFullPath(std::int16_t index) const
@@ -85,13 +89,12 @@ QString clsNetFile::fileNameFullPath(std::int16_t index) const
 
 std::int32_t clsNetFile::idFile(std::int16_t index) const
 {
-    return entryExists(index) ? entryAt(index).idFile : 0;
+    return entryOrBlank(index).idFile;
 }
 
 void clsNetFile::clearCache()
 {
-    m_cache.assign(1, FileEntry{});
-    m_cacheEmpty = true;
+    m_cache.clear();
 }
 
 bool clsNetFile::CloseFile(std::int16_t index)
@@ -145,11 +148,7 @@ void clsNetFile::rebuild(const QString& filter)
     for (const FileEntry& entry : m_answer) {
         if (!keepAll && !entry.userName.contains(needle) && !entry.fileName.contains(needle))
             continue;
-        if (m_cacheEmpty)
-            m_cache.front() = entry;
-        else
-            m_cache.push_back(entry);
-        m_cacheEmpty = false;
+        m_cache.push_back(entry);
     }
     buildMessage(filter, m_answer.size());
 }

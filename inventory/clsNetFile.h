@@ -67,11 +67,12 @@ public:
 private:
     bool entryExists(std::int16_t index) const;
     const FileEntry& entryAt(std::int16_t index) const;
+    // The entry at index, or a blank one (texts empty, idFile 0) where the index rules give none.
+    const FileEntry& entryOrBlank(std::int16_t index) const;
     void buildMessage(const QString& filter, std::size_t entriesRead);
 
-    std::vector<FileEntry> m_cache;  // at least one element; element 0 is blank while empty
+    std::vector<FileEntry> m_cache;  // the kept entries, index 1 at element 0
     QString m_serverName;
-    bool m_cacheEmpty = true;
     QString m_statusMessage;
     std::shared_ptr<OpenFileSource> m_source;
     std::vector<FileEntry> m_answer;  // every record of the last successful enumeration

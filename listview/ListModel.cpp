@@ -19,9 +19,7 @@ void ListModel::setHeaderTexts(const QStringList& texts)
     const auto cellCount = static_cast<std::size_t>(std::max<qsizetype>(1, texts.size()));
     for (Row& r : m_rows)
         r.cells.resize(cellCount);
-    m_orderStale = true;
-    ensureOrder();
-    m_viewOrder = m_sorted ? m_order : std::vector<std::int32_t>{};
+    sortRows();
     m_viewRowCount = rowCount();
     m_pending = Pending::nothing;
     endResetModel();
@@ -31,8 +29,6 @@ void ListModel::clear()
 {
     m_rows.clear();
     m_rowByKey.clear();
-    m_order.clear();
-    m_position.clear();
     ++m_generation;
     mark(Pending::rows);
 }
@@ -51,7 +47,6 @@ std::int32_t ListModel::append(const QString& key, const QString& text)
     r.key = key;
     r.cells.resize(static_cast<std::size_t>(std::max<qsizetype>(1, m_headerTexts.size())));
     r.cells[0] = text;
-    m_orderStale = true;
     mark(Pending::rows);
     return storageRow;
 }
@@ -62,12 +57,7 @@ void ListModel::setCell(std::int32_t storageRow, int column, const QString& text
     if (column < 0 || static_cast<std::size_t>(column) >= r.cells.size())
         throw std::out_of_range("no such column");
     r.cells[static_cast<std::size_t>(column)] = text;
-    if (m_sorted && column == m_sortColumn) {
-        m_orderStale = true;
-        mark(Pending::order);
-    } else {
-        mark(Pending::cells);
-    }
+    mark(m_sorted && column == m_sortColumn ? Pending::order : Pending::cells);
 }
 
 void ListModel::setTag(std::int32_t storageRow, std::int16_t tag)
@@ -99,20 +89,26 @@ void ListModel::setSorting(bool sorted, int column, Qt::SortOrder order)
     m_sorted = sorted;
     m_sortColumn = column;
     m_sortOrder = order;
-    m_orderStale = true;
     mark(Pending::order);
 }
 
 std::int32_t ListModel::storageRowAt(std::int32_t displayRow)
 {
-    ensureOrder();
-    return m_sorted ? m_order.at(static_cast<std::size_t>(displayRow)) : displayRow;
+    publishOrder();
+    return m_order.empty() ? displayRow : m_order.at(static_cast<std::size_t>(displayRow));
 }
 
 std::int32_t ListModel::displayRowOf(std::int32_t storageRow)
 {
-    ensureOrder();
-    return m_sorted ? m_position.at(static_cast<std::size_t>(storageRow)) : storageRow;
+    publishOrder();
+    return m_position.empty() ? storageRow : m_position.at(static_cast<std::size_t>(storageRow));
+}
+
+// Check marks and icons leave the order alone: only added rows and sort texts make it stale.
+void ListModel::publishOrder()
+{
+    if (m_pending == Pending::rows || m_pending == Pending::order)
+        publish();
 }
 
 void ListModel::setSmallIcons(const ImageList* images)
@@ -136,17 +132,14 @@ void ListModel::mark(Pending what)
         Qt::QueuedConnection);
 }
 
-// Sorts the storage rows stably by the sort column's text, ignoring case.
-void ListModel::ensureOrder()
+// Sorts the storage rows stably by the sort column's text, ignoring case; only while publishing.
+void ListModel::sortRows()
 {
     if (!m_sorted) {
         m_order.clear();
         m_position.clear();
-        m_orderStale = false;
         return;
     }
-    if (!m_orderStale && m_order.size() == m_rows.size())
-        return;
     m_order.resize(m_rows.size());
     std::iota(m_order.begin(), m_order.end(), 0);
     const auto column = static_cast<std::size_t>(std::max(0, m_sortColumn));
@@ -163,7 +156,6 @@ void ListModel::ensureOrder()
     m_position.resize(m_rows.size());
     for (std::size_t d = 0; d < m_order.size(); ++d)
         m_position[static_cast<std::size_t>(m_order[d])] = static_cast<std::int32_t>(d);
-    m_orderStale = false;
 }
 
 void ListModel::publish()
@@ -174,22 +166,24 @@ void ListModel::publish()
         return;
     case Pending::rows:
         beginResetModel();
-        ensureOrder();
-        m_viewOrder = m_sorted ? m_order : std::vector<std::int32_t>{};
+        sortRows();
         m_viewRowCount = rowCount();
         endResetModel();
         return;
     case Pending::order: {
         emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
         const QModelIndexList before = persistentIndexList();
+        std::vector<std::int32_t> storageRows; // behind the persistent indexes, in the old order
+        storageRows.reserve(static_cast<std::size_t>(before.size()));
+        for (const QModelIndex& index : before)
+            storageRows.push_back(storageRowForView(index.row()));
+        sortRows();
         QModelIndexList after;
         after.reserve(before.size());
-        ensureOrder();
-        for (const QModelIndex& index : before) {
-            const std::int32_t s = storageRowForView(index.row());
-            after << (s < 0 ? QModelIndex() : createIndex(displayRowOf(s), index.column()));
+        for (qsizetype i = 0; i < before.size(); ++i) {
+            const std::int32_t s = storageRows[static_cast<std::size_t>(i)];
+            after << (s < 0 ? QModelIndex() : createIndex(displayRowOf(s), before[i].column()));
         }
-        m_viewOrder = m_sorted ? m_order : std::vector<std::int32_t>{};
         changePersistentIndexList(before, after);
         emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
         return;
@@ -207,7 +201,7 @@ std::int32_t ListModel::storageRowForView(int viewRow) const
     if (viewRow < 0 || viewRow >= m_viewRowCount)
         return -1;
     const auto v = static_cast<std::size_t>(viewRow);
-    const std::int32_t s = m_viewOrder.empty() ? viewRow : (v < m_viewOrder.size() ? m_viewOrder[v] : -1);
+    const std::int32_t s = m_order.empty() ? viewRow : (v < m_order.size() ? m_order[v] : -1);
     return s < rowCount() ? s : -1;
 }
 

@@ -22,12 +22,12 @@ struct ListRow {
 // The rows of a ListView and the order in which it shows them.
 //
 // Rows are kept in the order they were added (storage rows); the display order is either that
-// order or, while the list is sorted, a stable sort of it, recomputed only when something it
-// depends on changed and somebody looks. The view learns about changes in one go: edits mark
-// what they touched, and publish() (run from the event loop, or directly when the list must be
-// current) sends a single reset, layout change or data change. Until then the view keeps the
-// row count it was last told, and every read it makes is bounds-checked against the rows as
-// they are now.
+// order or, while the list is sorted, a stable sort of it. The view learns about changes in one
+// go: edits mark what they touched, and publish() (run from the event loop, or directly when the
+// list must be current) sorts if needed and sends a single reset, layout change or data change.
+// So the display order is always the one the view was last told; until then the view also
+// keeps the row count it was last told, and every read it makes is bounds-checked against the
+// rows as they are now.
 class ListModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -52,7 +52,7 @@ public:
     // Clears count once per clear; handles made before a clear compare against it.
     std::uint64_t generation() const { return m_generation; }
 
-    // Display order.
+    // Display order, current once pending rows or order are published (which these do first).
     void setSorting(bool sorted, int column, Qt::SortOrder order);
     std::int32_t storageRowAt(std::int32_t displayRow);
     std::int32_t displayRowOf(std::int32_t storageRow);
@@ -73,8 +73,8 @@ public:
 private:
     enum class Pending { nothing, cells, order, rows };
     void mark(Pending what);
-    void markCell(std::int32_t storageRow, int column);
-    void ensureOrder();
+    void publishOrder();
+    void sortRows();
     std::int32_t storageRowForView(int viewRow) const;
 
     QStringList m_headerTexts;
@@ -85,10 +85,8 @@ private:
     bool m_sorted = false;
     int m_sortColumn = 0;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
-    bool m_orderStale = false;
-    std::vector<std::int32_t> m_order;    // display row -> storage row, while sorted
-    std::vector<std::int32_t> m_position; // storage row -> display row, while sorted
-    std::vector<std::int32_t> m_viewOrder; // m_order as the view last heard it; empty: unsorted
+    std::vector<std::int32_t> m_order;    // display row -> storage row; empty while unsorted
+    std::vector<std::int32_t> m_position; // storage row -> display row; empty while unsorted
 
     const ImageList* m_smallIcons = nullptr;
 

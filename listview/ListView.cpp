@@ -2,6 +2,7 @@
 
 #include "ImageList.h"
 #include "ListModel.h"
+#include "PictureBox.h"
 #include "Twips.h"
 #include "WidestText.h"
 
@@ -42,8 +43,10 @@ std::int16_t shiftCode(Qt::KeyboardModifiers modifiers)
 
 } // namespace
 
-ListView::ListView(QWidget* parent) : QTreeView(parent), m_model(std::make_unique<ListModel>())
+ListView::ListView(QWidget* parent)
+    : QTreeView(parent), m_model(std::make_unique<ListModel>()), m_drawingSurface(new PictureBox(this))
 {
+    m_drawingSurface->hide();
     setModel(m_model.get());
     setRootIsDecorated(false);
     setItemsExpandable(false);
@@ -182,6 +185,11 @@ void ListView::setSmallIcons(ImageList* images)
 ImageList* ListView::smallIcons() const
 {
     return m_smallIcons;
+}
+
+PictureBox& ListView::drawingSurface()
+{
+    return *m_drawingSurface;
 }
 
 // Measures exactly, with the item delegate, only the rows whose text may be the widest.

@@ -14,6 +14,7 @@
 
 class ImageList;
 class ListModel;
+class PictureBox;
 class WidestText;
 
 // A report list with check boxes: rows with a key, a text, sub-items, a tag, a check mark and
@@ -70,6 +71,9 @@ public:
     void setSmallIcons(ImageList* images);
     ImageList* smallIcons() const;
 
+    // The list's own hidden surface, on which a file type's icon is drawn to be captured.
+    PictureBox& drawingSurface();
+
     // Fits a 0-based column to its widest entry over all rows (the header caption is not
     // taken into account). A list without rows keeps its widths.
     void autoSizeColumn(int column);
@@ -122,6 +126,7 @@ private:
     bool m_sorted = false;
     ImageList* m_icons = nullptr;
     ImageList* m_smallIcons = nullptr;
+    PictureBox* m_drawingSurface; // a hidden child: on the list's screen, at its pixel ratio
     std::unique_ptr<WidestText> m_widestText; // kept between sizings: its advance table
     QFont m_widestTextFont;
     // Exact widths already measured in that font: a list read again and again (at every key in

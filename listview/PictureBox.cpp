@@ -1,24 +1,25 @@
 #include "PictureBox.h"
 
+#include "Twips.h"
+
 #include <QPainter>
 #include <QPaintEvent>
 #include <QResizeEvent>
 
-#include <cmath>
 #include <stdexcept>
 
 namespace {
 
-constexpr double twipsPerPixel = 15.0;
+// From this many twips on, the size rounds to more pixels than a widget may have.
+constexpr double tooManyTwips = (QWIDGETSIZE_MAX + 0.5) * twipsPerPixel;
 
 int pixelsOf(double twips)
 {
     if (!(twips >= 0.0))
         throw std::invalid_argument("a size must not be negative");
-    const double pixels = std::round(twips / twipsPerPixel);
-    if (pixels > QWIDGETSIZE_MAX)
+    if (twips >= tooManyTwips)
         throw std::invalid_argument("size too large");
-    return static_cast<int>(pixels);
+    return pixelsFromTwips(twips);
 }
 
 // A transparent image of the given device-independent size at the given device pixel ratio.

@@ -68,16 +68,18 @@ bool setItemIcon(ListView& list, ListItem& item, ImageList& images, const QStrin
         if (findImageIndex(images, extension) == 0) {
             if (useGhostFile)
                 name = createGhostFile(extension);
-            PictureBox* surface = list.window()->findChild<PictureBox*>(QStringLiteral("pic"));
-            if (surface == nullptr || !addTypeIcon(*surface, images, name))
+            if (!addTypeIcon(list.drawingSurface(), images, name))
                 return false;
         }
 
         const std::int32_t index = findImageIndex(images, extension);
         if (index == 0)
             return false;
-        list.setIcons(&images);
-        list.setSmallIcons(&images);
+        // Bound once, at the first icon: every binding makes the view repaint all rows.
+        if (list.smallIcons() != &images) {
+            list.setIcons(&images);
+            list.setSmallIcons(&images);
+        }
         item.setIcon(index);
         item.setSmallIcon(index);
         return true;

@@ -12,7 +12,8 @@ class PictureBox;
 
 // Procedures on a report list, its image list and a drawing surface. They keep no state.
 
-// Gives the row the icon of the file's type, registering the type's icon on first need.
+// Gives the row the icon of the file's type, drawing the type's icon on the list's surface and
+// registering it on first need, and makes images the list's image lists if they are not yet.
 // True when the row received an icon; never throws.
 bool setItemIcon(ListView& list, ListItem& item, ImageList& images, const QString& fileName, bool useGhostFile);
 

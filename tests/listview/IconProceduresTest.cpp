@@ -1,10 +1,12 @@
 #include "IconServices.h"
 #include "ImageList.h"
 #include "ListView.h"
-#include "PictureBox.h"
 #include "listViewUtility.h"
 
 #include <QColor>
+#include <QFileInfo>
+#include <QHash>
+#include <QPainter>
 #include <QPixmap>
 #include <QStringList>
 #include <QWidget>
@@ -16,12 +18,13 @@
 
 namespace {
 
-// Icon services that touch no disk and record every ghost file and icon asked for. Each
-// icon is a dark cyan square, so a captured image can be checked for it.
+// Icon services that touch no disk and record every ghost file and icon asked for. An icon
+// is the one given for the file's suffix, else a dark cyan square.
 class RecordingIconServices final : public IconServices {
 public:
     QString reportedTempPath = QStringLiteral("/tmp/tarnwick-test");
     bool creationSucceeds = true;
+    QHash<QString, QPixmap> iconBySuffix;
 
     QStringList createdPaths;
     QStringList iconQueries;
@@ -37,20 +40,21 @@ public:
     QPixmap smallIconOf(const QString& path) override
     {
         iconQueries.append(path);
+        if (const auto given = iconBySuffix.constFind(QFileInfo(path).suffix()); given != iconBySuffix.cend())
+            return *given;
         QPixmap icon(16, 16);
         icon.fill(Qt::darkCyan);
         return icon;
     }
 };
 
-// A window holding the list and the drawing surface, with the built-in "noExt" image.
+// A window holding the list, with the built-in "noExt" image.
 class IconProcedures : public ::testing::Test {
 protected:
     std::shared_ptr<RecordingIconServices> services = std::make_shared<RecordingIconServices>();
     ImageList images; // outlives the list that draws from it
     QWidget window;
     ListView* list = new ListView(&window);
-    PictureBox* pic = new PictureBox(&window);
 
     void SetUp() override
     {
@@ -84,7 +88,7 @@ TEST_F(IconProcedures, ImageKeysAreUniqueTrimmedAndCaseInsensitive)
 // register nothing, so the next row of the type tries again.
 TEST_F(IconProcedures, OneImagePerTypeDrawnFromAGhostFileOrNone)
 {
-    enum class Fault { none, creationFails, noSurface, noServices };
+    enum class Fault { none, creationFails, noServices };
     const struct {
         QString name;
         Fault fault;
@@ -100,7 +104,6 @@ TEST_F(IconProcedures, OneImagePerTypeDrawnFromAGhostFileOrNone)
         {QStringLiteral("a.fdp\u202Etxt"), Fault::none, 0, {}},
         {"a." + QString(300, u'x'), Fault::none, 0, {}},
         {"a.doc", Fault::creationFails, 0, {"/tmp/tarnwick-test/ghost.doc"}},
-        {"c.txt", Fault::noSurface, 0, {"/tmp/tarnwick-test/ghost.txt"}},
         {"d.doc", Fault::noServices, 0, {}},
         {"b.doc", Fault::none, 3, {"/tmp/tarnwick-test/ghost.doc"}},
     };
@@ -109,7 +112,6 @@ TEST_F(IconProcedures, OneImagePerTypeDrawnFromAGhostFileOrNone)
         services->createdPaths.clear();
         services->iconQueries.clear();
         services->creationSucceeds = c.fault != Fault::creationFails;
-        pic->setObjectName(c.fault == Fault::noSurface ? "picture" : "pic");
         installIconServices(c.fault == Fault::noServices ? nullptr : services);
         ListItem row = list->listItems().add(QString::number(list->listItems().count()), "user");
         EXPECT_EQ(setItemIcon(*list, row, images, c.name, true), c.icon != 0);
@@ -120,10 +122,30 @@ TEST_F(IconProcedures, OneImagePerTypeDrawnFromAGhostFileOrNone)
     }
     EXPECT_EQ(images.listImages().count(), 3);
     EXPECT_EQ(images.listImages().item(2).key, QStringLiteral("pdf"));
-    // The held image is the drawn icon.
-    EXPECT_EQ(images.listImages().item(2).picture.pixelColor(8, 8), QColor(Qt::darkCyan));
-    EXPECT_EQ(list->smallIcons(), &images);
-    EXPECT_EQ(list->icons(), &images);
+}
+
+// Each type's image is its own icon and nothing else, and its rows show it: the surface is
+// blanked before every drawing, so where an icon is transparent no earlier type shows through.
+TEST_F(IconProcedures, EachTypeShowsItsOwnIconAlone)
+{
+    const struct {
+        const char* suffix;
+        QColor colour;
+        int paintedRows; // from the top; the rest stays transparent
+    } types[] = {{"pdf", Qt::darkCyan, 16}, {"txt", Qt::red, 8}, {"doc", Qt::blue, 2}};
+    for (const auto& type : types) {
+        SCOPED_TRACE(type.suffix);
+        QImage icon(16, 16, QImage::Format_ARGB32_Premultiplied);
+        icon.fill(Qt::transparent);
+        QPainter(&icon).fillRect(0, 0, 16, type.paintedRows, type.colour);
+        services->iconBySuffix.insert(type.suffix, QPixmap::fromImage(icon));
+
+        ListItem row = list->listItems().add(type.suffix, "user");
+        ASSERT_TRUE(setItemIcon(*list, row, images, QStringLiteral("d:\\file.") + type.suffix, true));
+        list->refresh();
+        const QModelIndex shown = list->model()->index(list->listItems().count() - 1, 0);
+        EXPECT_EQ(shown.data(Qt::DecorationRole).value<QImage>(), icon);
+    }
 }
 
 TEST_F(IconProcedures, GhostFileIsMadeOnlyDirectlyInTheTemporaryDirectory)

@@ -3,6 +3,7 @@
 #include "listViewUtility.h"
 
 #include <QCoreApplication>
+#include <QFontMetricsF>
 #include <QHeaderView>
 
 #include <gtest/gtest.h>
@@ -153,6 +154,29 @@ TEST_F(ListViewTest, FittingFindsTheWidestTextWhateverItsCharacters)
         add("k2", "u", plain);
         expectFitted(what);
     }
+}
+
+// Kerning draws capitals such as "AV" closer than their advances add up to, so a kerned text is
+// estimated wider than a plain one that is really wider: a text whose estimate comes within the
+// margin of the widest must be measured too.
+TEST_F(ListViewTest, FittingMeasuresAPlainTextEstimatedNarrowerThanKernedCapitals)
+{
+    const QFontMetricsF metrics(list.font());
+    const auto estimated = [&](const QString& text) {
+        double width = 0;
+        for (const QChar c : text)
+            width += metrics.horizontalAdvance(c);
+        return width;
+    };
+    const QString kerned = "c:\\" + QString("AV").repeated(30);
+    QString plain = "c:\\";
+    while (metrics.horizontalAdvance(plain) <= metrics.horizontalAdvance(kerned))
+        plain += u'i';
+    ASSERT_LT(estimated(plain), estimated(kerned)) << "the font kerns too little for this case";
+
+    add("k1", "u", kerned);
+    add("k2", "u", plain);
+    expectFitted("kerned capitals");
 }
 
 TEST_F(ListViewTest, CheckStatesUpToTheSixteenBitRowLimit)

@@ -9,7 +9,6 @@
 
 #include "ImageList.h"
 #include "ListView.h"
-#include "PictureBox.h"
 #include "listViewUtility.h"
 
 #include <QDir>
@@ -152,7 +151,6 @@ TEST_F(Platform, CommonTypesGetDistinctSharpIconsInTheList)
     ImageList images; // outlives the list that draws from it
     QWidget window;
     ListView* list = new ListView(&window);
-    (new PictureBox(&window))->setObjectName(QStringLiteral("pic"));
     // HTML has an icon of its own in the theme, beside its generic text one.
     const char* names[] = {"d:\\a.txt", "d:\\b.pdf", "d:\\c.ods", "d:\\d.png", "d:\\e.zip", "d:\\f.html"};
     const std::int32_t count = std::size(names);
