@@ -2,6 +2,7 @@
 
 #include "AccountName.h"
 #include "KeyringLogins.h"
+#include "OfferedLogins.h"
 #include "NetApiStatus.h"
 #include "SambaCredentials.h"
 #include "Smb2Connection.h"
@@ -116,7 +117,7 @@ public:
         const std::scoped_lock lock(m_callMutex);
         const QByteArray key = host.toLower();
         m_reachable.reset();
-        if (std::optional<TypedLogin> typed = takeOffered(key)) {
+        if (std::optional<TypedLogin> typed = m_offered.take(key)) {
             forget(key);
             Credentials credentials = passwordCredentials(typed->account, typed->password);
             if (!credentials)
@@ -139,11 +140,7 @@ public:
         return tryAutomaticLogins(host, key, next, call);
     }
 
-    void offer(const QByteArray& host, TypedLogin login)
-    {
-        const std::scoped_lock lock(m_offerMutex);
-        m_offered.insert_or_assign(host.toLower(), std::move(login));
-    }
+    void offer(const QByteArray& host, TypedLogin login) { m_offered.offer(host, std::move(login)); }
 
 private:
     std::uint32_t tryAutomaticLogins(const QByteArray& host, const QByteArray& key, std::size_t next, const Call& call)
@@ -230,24 +227,13 @@ private:
         }
     }
 
-    std::optional<TypedLogin> takeOffered(const QByteArray& key)
-    {
-        const std::scoped_lock lock(m_offerMutex);
-        const auto offered = m_offered.find(key);
-        if (offered == m_offered.end())
-            return std::nullopt;
-        std::optional<TypedLogin> login(std::move(offered->second));
-        m_offered.erase(offered);
-        return login;
-    }
 
     std::mutex m_callMutex;
     libnetapi_ctx* m_context = nullptr;
     std::map<QByteArray, Login> m_logins;
     std::optional<bool> m_reachable;  // of the host of the running call, once asked
 
-    std::mutex m_offerMutex;
-    std::map<QByteArray, TypedLogin> m_offered;
+    OfferedLogins m_offered;
 };
 
 // The host part libnetapi expects: the inventory's "\\" prefix removed once.

@@ -3,6 +3,7 @@
 #include "AccountName.h"
 #include "EnvironmentLogin.h"
 #include "KeyringLogins.h"
+#include "OfferedLogins.h"
 #include "NetApiOpenFileSource.h"
 #include "ServiceSession.h"
 
@@ -154,7 +155,7 @@ public:
         const QByteArray key = host.toLower();
         const std::shared_ptr<Server> server = entry(key);
         const std::scoped_lock lock(server->calls);
-        std::optional<TypedLogin> typed = takeOffered(key);
+        std::optional<TypedLogin> typed = m_offered.take(key);
         if (server->viaNetApi || forcedToNetApi(key))
             return netApi(name, std::move(typed), viaNetApi);
         try {
@@ -166,11 +167,7 @@ public:
         }
     }
 
-    void offer(const QByteArray& host, TypedLogin login)
-    {
-        const std::scoped_lock lock(m_offerMutex);
-        m_offered.insert_or_assign(host.toLower(), std::move(login));
-    }
+    void offer(const QByteArray& host, TypedLogin login) { m_offered.offer(host, std::move(login)); }
 
 private:
     SourceStatus runHere(const QByteArray& host, Server& server, std::optional<TypedLogin>& typed, const Call& call)
@@ -333,21 +330,10 @@ private:
         return server;
     }
 
-    std::optional<TypedLogin> takeOffered(const QByteArray& key)
-    {
-        const std::scoped_lock lock(m_offerMutex);
-        const auto offered = m_offered.find(key);
-        if (offered == m_offered.end())
-            return std::nullopt;
-        std::optional<TypedLogin> login(std::move(offered->second));
-        m_offered.erase(offered);
-        return login;
-    }
 
     std::mutex m_serversMutex;
     std::map<QByteArray, std::shared_ptr<Server>> m_servers;
-    std::mutex m_offerMutex;
-    std::map<QByteArray, TypedLogin> m_offered;
+    OfferedLogins m_offered;
     NetApiOpenFileSource m_netApi;
 };
 
