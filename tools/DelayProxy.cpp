@@ -11,8 +11,8 @@
 // message) on its way to the client; --tamper-unsigned also clears the answer's SIGNED flag
 // (FrameTamperer.h). The server's answers then go on whole frames at a time. The mute form
 // plays a host that accepts the connection and then never says a word. Both addresses must be
-// loopback ones. The proxy prints "listening" once it accepts connections and ends on SIGTERM
-// or SIGINT, or when its parent ends.
+// loopback ones. The proxy prints "listening" once it accepts connections and "accepted" for
+// each connection it takes, and ends on SIGTERM or SIGINT, or when its parent ends.
 
 #include "FrameTamperer.h"
 
@@ -226,6 +226,8 @@ private:
         if (fd < 0)
             return;
         auto client = std::make_unique<Socket>(fd);
+        std::puts("accepted");
+        std::fflush(stdout);
         tuneForwarding(client->fd());
         Link link;
         link.client = std::move(client);

@@ -10,6 +10,15 @@ ProxyProcess::ProxyProcess(const QStringList& arguments)
         throw std::runtime_error("the proxy did not start: " + arguments.join(u' ').toStdString());
 }
 
+bool ProxyProcess::waitForClient(int milliseconds)
+{
+    while (m_process.canReadLine() || m_process.waitForReadyRead(milliseconds)) {
+        if (m_process.readLine().trimmed() == "accepted")
+            return true;
+    }
+    return false;
+}
+
 ProxyProcess::~ProxyProcess()
 {
     m_process.terminate();

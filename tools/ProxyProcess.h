@@ -10,6 +10,9 @@ class ProxyProcess {
 public:
     explicit ProxyProcess(const QStringList& arguments);
     ~ProxyProcess();
+
+    // Waits until the proxy has accepted a connection not waited for before; false after the time.
+    bool waitForClient(int milliseconds);
     ProxyProcess(const ProxyProcess&) = delete;
     ProxyProcess& operator=(const ProxyProcess&) = delete;
 

@@ -197,10 +197,17 @@ void Smb2Channel::receiveNext()
     if (found == m_pending.end() || found->second.response)
         throw ProtocolError("a response to no outstanding request");
     Pending& pending = found->second;
+    const char* refusal = nullptr;
     if (!encrypted && (pending.encrypted || (m_security && m_security->encryptAll)))
-        throw IntegrityError("a response in plain text on an encrypted session");
-    if (!isInterim(response.header) && !encrypted && pending.verify && !signatureValid(response.message))
-        throw IntegrityError("a response failed its signature");
+        refusal = "a response in plain text on an encrypted session";
+    else if (!isInterim(response.header) && !encrypted && pending.verify && !signatureValid(response.message))
+        refusal = "a response failed its signature";
+    if (refusal != nullptr) {
+        // A final answer came, refused or not: the end of the connection waits for it no more.
+        if (!isInterim(response.header))
+            m_pending.erase(found);
+        throw IntegrityError(refusal);
+    }
     m_credits.grant(response.header.credits);
     if (isInterim(response.header))
         return;

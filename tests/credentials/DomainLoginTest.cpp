@@ -1,7 +1,7 @@
 // Single sign-on against a private Samba domain controller: a Kerberos ticket of the domain's
 // administrator, and nothing else, lists and closes the file a domain user holds open.
 #include "FileHolder.h"
-#include "NetApiOpenFileSource.h"
+#include "ServerSource.h"
 #include "ServiceFiles.h"
 
 #include <QTemporaryDir>
@@ -32,7 +32,7 @@ protected:
 
     QHash<QString, QString> m_domain;
     QString m_server;
-    NetApiOpenFileSource m_source;
+    std::shared_ptr<OpenFileSource> m_source = makeServerSource();
 };
 
 TEST_F(DomainController, TheAdministratorsTicketListsAndClosesTheFileADomainUserHolds)
@@ -49,20 +49,20 @@ TEST_F(DomainController, TheAdministratorsTicketListsAndClosesTheFileADomainUser
     ASSERT_TRUE(runTool(QStringLiteral("kinit"), {variable("TARNWICK_DC_ADMIN")},
         variable("TARNWICK_DC_ADMIN_PASSWORD").toUtf8()));
 
-    const OpenFileList list = m_source.enumerate(m_server);
+    const OpenFileList list = m_source->enumerate(m_server);
     ASSERT_EQ(list.status, SourceStatus{});
     const auto held = std::find_if(list.records.begin(), list.records.end(), [](const OpenFileRecord& record) {
         return record.pathName.value_or(QString()).endsWith(QLatin1String("\\Minutes.odt"), Qt::CaseInsensitive);
     });
     ASSERT_NE(held, list.records.end());
-    EXPECT_EQ(m_source.close(m_server, held->id), SourceStatus{});
+    EXPECT_EQ(m_source->close(m_server, held->id), SourceStatus{});
     // The process that serves alice closes the file a moment after the call returns.
     EXPECT_TRUE(QTest::qWaitFor([&] { return !alice.works(0); }, 20000));
 }
 
 TEST_F(DomainController, WithoutATicketTheListingIsRefused)
 {
-    const OpenFileList list = m_source.enumerate(m_server);
+    const OpenFileList list = m_source->enumerate(m_server);
     EXPECT_EQ(list.status.outcome, SourceOutcome::refusedLogin) << "code " << list.status.code;
 }
 

@@ -3,7 +3,8 @@
 // manager writes one for smb://server, and the window's login box asks for a login when none
 // serves, asks again after a wrong password, and stores a login it is asked to remember.
 #include "LoginBox.h"
-#include "NetApiOpenFileSource.h"
+#include "ServerLogin.h"
+#include "ServerSource.h"
 #include "ServiceFiles.h"
 #include "WindowDriver.h"
 
@@ -70,7 +71,7 @@ TEST_P(KeyringLogin, TheEntryForTheServerServesTheListing)
         keyringCommand("store", host, QString::fromLatin1(entry.domain)) << QStringLiteral("--label=smb"),
         entry.rightPassword ? password.toUtf8() : QByteArray("not-the-password")));
 
-    const OpenFileList list = NetApiOpenFileSource().enumerate(QLatin1String("\\\\") + address);
+    const OpenFileList list = makeServerSource()->enumerate(QLatin1String("\\\\") + address);
     EXPECT_EQ(list.status.outcome, entry.logsIn ? SourceOutcome::done : SourceOutcome::refusedLogin)
         << "code " << list.status.code;
 }
@@ -114,8 +115,7 @@ TEST_F(KeyringServer, TheLoginBoxAsksForEachServerUntilItTakesTheLogin)
 {
     const QString otherName = QStringLiteral("files.tarnwick.test");  // the same server (NSS_WRAPPER_HOSTS)
     forgetCachedAddress(otherName);
-    WindowDriver driver([] { return std::make_shared<NetApiOpenFileSource>(); },
-        std::make_shared<QuietIconServices>());
+    WindowDriver driver(makeServerSource, std::make_shared<QuietIconServices>());
     QList<BoxAnswer> answers{
         {admin, QStringLiteral("not-the-password")}, {QStringLiteral("TARNWICK\\") + admin, password, true}};
     QStringList titles;
@@ -150,6 +150,23 @@ TEST_F(KeyringServer, TheLoginBoxAsksForEachServerUntilItTakesTheLogin)
     const QString title = QStringLiteral("Log in to ") + address;
     const QString otherTitle = QStringLiteral("Log in to ") + otherName;
     EXPECT_EQ(titles, QStringList({title, title, otherTitle, otherTitle}));
+}
+
+// A typed login the person did not ask to remember stays out of the keyring, also once the
+// server took it; one asked to be remembered goes in.
+TEST_F(KeyringServer, OnlyALoginToRememberReachesTheKeyring)
+{
+    const QString server = QLatin1String("\\\\") + address;
+    for (const bool remember : {false, true}) {
+        SCOPED_TRACE(remember ? "remember" : "do not remember");
+        const std::shared_ptr<OpenFileSource> source = makeServerSource();
+        dynamic_cast<ServerLogins&>(*source).useLogin(server, {admin, SecretText(password.toStdString()), remember});
+        ASSERT_EQ(source->enumerate(server).status, SourceStatus{});
+        QString remembered;
+        EXPECT_EQ(runTool(QStringLiteral("secret-tool"), keyringCommand("lookup", address, QString()), {}, &remembered),
+            remember);
+        EXPECT_EQ(remembered, remember ? password : QString());
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Both open-file sources of Linux against the private test server, as its administrator: the
-// project's own SMB2 client and libnetapi answer alike.
+// project's own SMB2 client and libnetapi answer alike, and the own client hands a server to
+// libnetapi when told to.
 #include "SambaTest.h"
 
 #include "NetApiOpenFileSource.h"
@@ -14,8 +15,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <netapi.h>
@@ -25,6 +28,7 @@
 // every buffer on its context, which lives as long as the process, so no leak checker sees one.
 namespace {
 std::set<void*> buffersOut;
+int netFileEnumCalls = 0;
 } // namespace
 
 extern "C" NET_API_STATUS NetFileEnum(const char* server, const char* basePath, const char* user, uint32_t level,
@@ -32,6 +36,7 @@ extern "C" NET_API_STATUS NetFileEnum(const char* server, const char* basePath, 
                                       uint32_t* resume)
 {
     static const auto next = reinterpret_cast<decltype(&NetFileEnum)>(dlsym(RTLD_NEXT, "NetFileEnum"));
+    ++netFileEnumCalls;
     const NET_API_STATUS status = next(server, basePath, user, level, buffer, maxLength, read, total, resume);
     if (*buffer != nullptr)
         buffersOut.insert(*buffer);
@@ -156,6 +161,83 @@ TYPED_TEST(SambaAdmin, AWrongTypedPasswordIsRefusedThenTheEnvironmentsLoginServe
     this->source.useLogin(this->server(), {this->env("ADMIN_USER"), SecretText("not-the-password")});
     EXPECT_EQ(this->source.enumerate(this->server()).status, logonFailure);
     EXPECT_EQ(this->source.enumerate(this->server()).records.size(), 3u);
+}
+
+// Every field of every record, in the order listed.
+std::vector<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, QString, QString>> records(const OpenFileList& list)
+{
+    std::vector<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, QString, QString>> all;
+    for (const OpenFileRecord& file : list.records)
+        all.emplace_back(file.id, file.permissions, file.numLocks, file.pathName.value_or("-"), file.userName.value_or("-"));
+    return all;
+}
+
+class SourcesAlike : public SambaTest {
+protected:
+    SourcesAlike() : SambaTest("ADMIN") {}
+
+    void expectTheSameList()
+    {
+        const OpenFileList own = smb.enumerate(server());
+        const OpenFileList netApi = netapi.enumerate(server());
+        ASSERT_EQ(own.status, SourceStatus{});
+        ASSERT_EQ(netApi.status, SourceStatus{});
+        EXPECT_EQ(records(own), records(netApi));
+    }
+
+    SmbOpenFileSource smb;
+    NetApiOpenFileSource netapi;
+};
+
+// The own client reads an answer of several fragments with many READs at once. Each file held
+// adds one record of known size to the answer, so holding one more at a time crosses the end of
+// the first fragment (5,808 stub bytes) and of the next; then an answer of 2,000 records.
+TEST_F(SourcesAlike, ListTheSameRecordsInTheSameOrder)
+{
+    const QString path = QStringLiteral("C:%1/README").arg(env("SHARE_DIR"));
+    const auto ndrString = [](qsizetype units) { return (12 + 2 * (units + 1) + 3) / 4 * 4; };
+    const qsizetype recordBytes = 20 + ndrString(path.size()) + ndrString(env("ALICE_USER").size());
+    const qsizetype fragmentStub = 5808;
+    const QString url = QStringLiteral("smb://%1/%2/README").arg(env("ADDRESS"), env("SHARE"));
+    FileHolder& alice = hold("ALICE", FileHolder::Access::readOnly, {});
+    for (qsizetype held = 0; held * recordBytes < 2 * fragmentStub + 2 * recordBytes; ++held) {
+        SCOPED_TRACE(held);
+        expectTheSameList();
+        if (HasFailure())
+            return;
+        alice.open(url.toStdString(), FileHolder::Access::readOnly);
+    }
+    while (alice.size() < 2000)
+        alice.open(url.toStdString(), FileHolder::Access::readOnly);
+    expectTheSameList();
+}
+
+using SmbFallback = SambaAdmin<SmbOpenFileSource>;
+
+// TARNWICK_LIBNETAPI names the servers libnetapi serves; the link seam above counts its calls.
+TEST_F(SmbFallback, TheServersNamedInTheEnvironmentAreListedThroughLibnetapi)
+{
+    struct Case {
+        QString names;  // empty: the variable is unset
+        bool viaNetApi;
+    };
+    const QString address = env("ADDRESS");
+    const Case cases[] = {{QString(), false}, {QStringLiteral("*"), true},
+        {QStringLiteral("other.invalid, ") + address, true}, {QStringLiteral("other.invalid ") + address + "x", false}};
+    const std::vector<std::string> expected = shown(NetApiOpenFileSource().enumerate(server()));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.names.toStdString());
+        if (c.names.isEmpty())
+            ::unsetenv("TARNWICK_LIBNETAPI");
+        else
+            ::setenv("TARNWICK_LIBNETAPI", c.names.toLocal8Bit().constData(), 1);
+        netFileEnumCalls = 0;
+        const OpenFileList list = source.enumerate(server());
+        EXPECT_EQ(list.status, SourceStatus{});
+        EXPECT_EQ(shown(list), expected);
+        EXPECT_EQ(netFileEnumCalls > 0, c.viaNetApi);
+    }
+    ::unsetenv("TARNWICK_LIBNETAPI");
 }
 
 } // namespace
