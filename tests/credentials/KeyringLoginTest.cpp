@@ -3,7 +3,8 @@
 // manager writes one for smb://server, and the window's login box asks for a login when none
 // serves, asks again after a wrong password, and stores a login it is asked to remember.
 #include "LoginBox.h"
-#include "ServerLogin.h"
+#include "AccountName.h"
+#include "ServerLogins.h"
 #include "ServerSource.h"
 #include "ServiceFiles.h"
 #include "WindowDriver.h"
