@@ -397,6 +397,12 @@ TEST(Smb2Crypto, DialectsDeriveDifferentlyAndAes256TakesTheFullKey)
     const ByteView first16 = ByteView(kerberosKey).first(16);
     const SessionKeys v311 = deriveKeys(Dialect::smb311, Cipher::aes128Ccm, kerberosKey, hash);
     EXPECT_EQ(v311.encryption, referenceKdf(first16, "SMBC2SCipherKey", hash, 128));
+    for (const Cipher cipher : {Cipher::aes256Ccm, Cipher::aes256Gcm}) {
+        const SessionKeys keys = deriveKeys(Dialect::smb311, cipher, kerberosKey, hash);
+        EXPECT_EQ(keys.signing, v311.signing);
+        EXPECT_EQ(keys.encryption, referenceKdf(kerberosKey, "SMBC2SCipherKey", hash, 256));
+        EXPECT_EQ(keys.decryption, referenceKdf(kerberosKey, "SMBS2CCipherKey", hash, 256));
+    }
     // A 16-byte login key (NTLM) still gives 32-byte AES-256 keys; a shorter one is zero-padded
     // for signing.
     EXPECT_EQ(deriveKeys(Dialect::smb311, Cipher::aes256Gcm, first16, hash).encryption,
