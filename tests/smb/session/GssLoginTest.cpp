@@ -2,12 +2,9 @@
 // acceptor reading its accounts from the file NTLM_USER_FILE names (lines DOMAIN:user:password,
 // the format of Heimdal's NTLM backend). No Kerberos here: KRB5_CONFIG, KRB5CCNAME and
 // KRB5_KTNAME point at nothing, so the login with a ticket has none.
-#include "GssLogin.h"
+#include "GssAcceptor.h"
 
 #include <gtest/gtest.h>
-
-#include <gssapi/gssapi.h>
-#include <gssapi/gssapi_ext.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +12,8 @@
 #include <string>
 
 using namespace smb2;
+using gssacceptor::exchange;
+using gssacceptor::Outcome;
 
 namespace {
 
@@ -39,57 +38,6 @@ protected:
 
     std::filesystem::path m_dir;
 };
-
-// Both sides of the exchange, the acceptor's tokens going to the login as a server's
-// session-setup responses would.
-struct Outcome {
-    bool acceptorRefused = false;
-    bool acceptorDone = false;
-    bool loginDone = false;
-    Bytes acceptorKey;
-    Bytes loginKey;
-};
-
-Outcome exchange(GssLogin& login)
-{
-    Outcome outcome;
-    gss_ctx_id_t acceptor = GSS_C_NO_CONTEXT;
-    Bytes token = login.step({});
-    for (int round = 0; round < 6 && !token.empty(); ++round) {
-        gss_buffer_desc input{token.size(), token.data()};
-        gss_buffer_desc output{0, nullptr};
-        OM_uint32 minor = 0;
-        const OM_uint32 major = gss_accept_sec_context(&minor, &acceptor, GSS_C_NO_CREDENTIAL, &input,
-            GSS_C_NO_CHANNEL_BINDINGS, nullptr, nullptr, &output, nullptr, nullptr, nullptr);
-        const Bytes reply(static_cast<std::uint8_t*>(output.value),
-            static_cast<std::uint8_t*>(output.value) + output.length);
-        gss_release_buffer(&minor, &output);
-        if (GSS_ERROR(major)) {
-            outcome.acceptorRefused = true;
-            break;
-        }
-        outcome.acceptorDone = major == GSS_S_COMPLETE;
-        // The final response may carry a last token (SPNEGO's accept-completed), or none.
-        token = reply.empty() ? Bytes() : login.step(reply);
-    }
-    outcome.loginDone = login.established();
-    if (outcome.acceptorDone) {
-        gss_buffer_set_t keys = GSS_C_NO_BUFFER_SET;
-        OM_uint32 minor = 0;
-        if (!GSS_ERROR(gss_inquire_sec_context_by_oid(&minor, acceptor, GSS_C_INQ_SSPI_SESSION_KEY, &keys)) &&
-            keys != GSS_C_NO_BUFFER_SET && keys->count > 0) {
-            const auto* data = static_cast<const std::uint8_t*>(keys->elements[0].value);
-            outcome.acceptorKey.assign(data, data + keys->elements[0].length);
-        }
-        gss_release_buffer_set(&minor, &keys);
-    }
-    if (outcome.loginDone)
-        outcome.loginKey = login.sessionKey();
-    OM_uint32 minor = 0;
-    if (acceptor != GSS_C_NO_CONTEXT)
-        gss_delete_sec_context(&minor, &acceptor, GSS_C_NO_BUFFER);
-    return outcome;
-}
 
 } // namespace
 

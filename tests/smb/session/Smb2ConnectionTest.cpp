@@ -3,9 +3,11 @@
 // that answer wrongly, late or never.
 #include "FileHolder.h"
 #include "LoopbackPeers.h"
+#include "Ndr.h"
+#include "RpcPipe.h"
 #include "Smb2Connection.h"
 #include "SmbOpenFileSource.h"
-#include "SrvsvcByHand.h"
+#include "SrvsvcCalls.h"
 
 #include <gtest/gtest.h>
 
@@ -67,36 +69,26 @@ std::unique_ptr<Connection> loggedIn(const TestServer& server, std::uint16_t por
     return connection;
 }
 
-Bytes stubOf(ByteView pdu)
-{
-    return Bytes(pdu.begin() + srvsvcByHand::responseHeaderSize, pdu.end());
-}
-
-// Binds the server service, then reads a NetrShareEnum answer of several fragments: the first
-// through the transceive, all the others through READs in flight together.
+// NetrShareEnum at level 1 through the client's own RPC layer. With the fixture's long share
+// comment the answer spans several fragments: the first through the transceive, all the others
+// through READs in flight together.
 Bytes shareEnumAnswer(PipeTransport& pipe, const std::string& host)
 {
-    using namespace srvsvcByHand;
-    const Bytes ack = pipe.transceive(bind(5840), 5840);
-    EXPECT_EQ(fragment(ack).type, bindAckType);
-    const std::uint16_t fragmentSize = serverFragmentSize(ack);
-    const Bytes first = pipe.transceive(shareEnumRequest(std::u16string(host.begin(), host.end())), fragmentSize);
-    Bytes stub = stubOf(first);
-    const Fragment head = fragment(first);
-    EXPECT_EQ(head.type, responseType);
-    if (!(head.flags & lastFragment)) {
-        const std::size_t perFragment = fragmentSize - responseHeaderSize;
-        const std::size_t left = (head.allocHint - stub.size() + perFragment - 1) / perFragment;
-        const std::vector<Bytes> rest = pipe.readMany(left, fragmentSize);
-        for (std::size_t i = 0; i < rest.size(); ++i) {
-            EXPECT_EQ(fragment(rest[i]).allocHint, head.allocHint - stub.size()) << "fragment " << i + 2;
-            EXPECT_EQ((fragment(rest[i]).flags & lastFragment) != 0, i + 1 == rest.size()) << "fragment " << i + 2;
-            const Bytes more = stubOf(rest[i]);
-            stub.insert(stub.end(), more.begin(), more.end());
-        }
-    }
-    EXPECT_EQ(stub.size(), head.allocHint);
-    return stub;
+    rpc::RpcPipe rpc(pipe);
+    rpc.bind(srvsvc::interfaceId);
+    ndr::Writer stub;
+    stub.uniqueString(std::u16string(host.begin(), host.end()));
+    stub.u32(1);  // level, and the union's arm
+    stub.u32(1);
+    stub.pointer(true);  // SHARE_INFO_1_CONTAINER: no entries, no buffer
+    stub.u32(0);
+    stub.pointer(false);
+    stub.u32(0xFFFFFFFF);  // preferred maximum length
+    stub.pointer(true);  // resume handle
+    stub.u32(0);
+    const Bytes answer = rpc.call(15, stub.take());
+    EXPECT_GT(rpc.maxReadsInFlight(), 1u);
+    return answer;
 }
 
 // The comment the fixture gives the share: long enough for an answer of several fragments.
@@ -271,7 +263,7 @@ TEST_P(TamperedResponse, IsRefused)
         stage = "openPipe";
         const auto pipe = connection->openPipe(u"srvsvc");
         stage = "transceive";
-        pipe->transceive(srvsvcByHand::bind(5840), 5840);
+        rpc::RpcPipe(*pipe).bind(srvsvc::interfaceId);
         stage = "accepted";
     } catch (const IntegrityError&) {
     }

@@ -24,7 +24,7 @@ struct Shape {
     std::optional<std::uint32_t> maxCount = std::nullopt;     // the number of files unless given
 };
 
-// A NetrFileEnum answer as a server writes it (MS-SRVS 3.1.4.2, Samba's srvsvc.idl): the
+// A NetrFileEnum answer as a server writes it (as Samba's srvsvc.idl lays it out): the
 // FILE_ENUM_STRUCT with its deferred container, array and strings, TotalEntries, the resume
 // handle, the WERROR.
 Bytes encodeAnswer(const FileEnumAnswer& answer, const Shape& shape = {})
