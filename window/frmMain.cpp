@@ -4,7 +4,6 @@
 #include "frmMain.h"
 
 #include "ListView.h"
-#include "PictureBox.h"
 #include "ServerLogins.h"
 #include "ServerWorker.h"
 #include "Twips.h"
@@ -164,12 +163,6 @@ void frmMain::buildLayout()
     txtPc = new QLineEdit(frameNomePc);
     place(txtPc, windowLayout.txtPc);
     txtPc->setFont(textBoxFont());
-
-    // A scratch surface for drawing icons; shown, it would cover the filter text.
-    pic = new PictureBox(this);
-    pic->setObjectName(QStringLiteral("pic"));
-    place(pic, windowLayout.pic);
-    pic->hide();
 
     utility = new QMenu(QStringLiteral("&Utility"), this);
     const QString captions[] = {QStringLiteral("&Close checked files"), QStringLiteral("&Check all files"),

@@ -16,7 +16,6 @@ class CheckedFiles;
 class ColumnHeader;
 class ListView;
 class OpenFileSource;
-class PictureBox;
 class QAction;
 class QGroupBox;
 class QLineEdit;
@@ -50,7 +49,6 @@ public:
     QLineEdit* txtFiltro = nullptr;
     QGroupBox* frameNomePc = nullptr;
     QLineEdit* txtPc = nullptr;
-    PictureBox* pic = nullptr;
     QMenu* utility = nullptr;
     std::array<QAction*, 3> utilitymenu{};
 
