@@ -121,14 +121,9 @@ void frmMain::createInventory()
     m_inventory = std::make_unique<clsNetFile>(source);
     m_worker = std::make_unique<ServerWorker>(source);
     m_logins = std::dynamic_pointer_cast<ServerLogins>(source);
-    connect(m_worker.get(), &ServerWorker::listed, this, [this](const QString& server, const OpenFileList& answer) {
-        runHandler([&, this] { worker_Listed(server, answer); });
-    });
-    connect(m_worker.get(), &ServerWorker::listedBeforeClosing, this,
-            [this](const QString& server, const OpenFileList& answer) {
-                runHandler([&, this] { worker_ListedBeforeClosing(server, answer); });
-            });
-    connect(m_worker.get(), &ServerWorker::closed, this, [this] { runHandler([this] { worker_Closed(); }); });
+    connect(m_worker.get(), &ServerWorker::listed, this, handled(&frmMain::worker_Listed));
+    connect(m_worker.get(), &ServerWorker::listedBeforeClosing, this, handled(&frmMain::worker_ListedBeforeClosing));
+    connect(m_worker.get(), &ServerWorker::closed, this, handled(&frmMain::worker_Closed));
 }
 
 void frmMain::buildLayout()
@@ -167,11 +162,9 @@ void frmMain::buildLayout()
     utility = new QMenu(QStringLiteral("&Utility"), this);
     const QString captions[] = {QStringLiteral("&Close checked files"), QStringLiteral("&Check all files"),
                                 QStringLiteral("&Uncheck all files")};
-    for (std::size_t i = 0; i < utilitymenu.size(); ++i) {
+    for (std::size_t i = 0; i < utilitymenu.size(); ++i)
         utilitymenu[i] = utility->addAction(captions[i]);
-        const auto index = static_cast<std::int16_t>(i);
-        connect(utilitymenu[i], &QAction::triggered, this, [this, index] { runHandler([=, this] { utilitymenu_Click(index); }); });
-    }
+    connect(utility, &QMenu::triggered, this, handled(&frmMain::utilitymenu_Click));
 
     // What a screen reader announces: the boxes by their frames' captions.
     lst->setAccessibleName(QStringLiteral("Open files"));
@@ -185,13 +178,10 @@ void frmMain::buildLayout()
 
     txtPc->installEventFilter(this);
     txtFiltro->installEventFilter(this);
-    connect(lst, &ListView::mouseDown, this, [this](std::int16_t button, std::int16_t shift, float x, float y) {
-        runHandler([=, this] { lst_MouseDown(button, shift, x, y); });
-    });
-    connect(lst, &ListView::columnClick, this,
-            [this](const ColumnHeader& header) { runHandler([&, this] { lst_ColumnClick(header); }); });
-    connect(lst, &ListView::dblClick, this, [this] { runHandler([this] { lst_DblClick(); }); });
-    connect(lst, &ListView::contextMenuKey, this, [this] { runHandler([this] { lst_ContextMenuKey(); }); });
+    connect(lst, &ListView::mouseDown, this, handled(&frmMain::lst_MouseDown));
+    connect(lst, &ListView::columnClick, this, handled(&frmMain::lst_ColumnClick));
+    connect(lst, &ListView::dblClick, this, handled(&frmMain::lst_DblClick));
+    connect(lst, &ListView::contextMenuKey, this, handled(&frmMain::lst_ContextMenuKey));
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)

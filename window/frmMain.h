@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 class CheckedFiles;
@@ -68,7 +69,7 @@ private:
     void txtPc_LostFocus();
     void txtFiltro_KeyUp(std::int16_t keyCode, std::int16_t shift);
     void lst_MouseDown(std::int16_t button, std::int16_t shift, float x, float y);
-    void utilitymenu_Click(std::int16_t index);
+    void utilitymenu_Click(const QAction* item);
     void lst_ColumnClick(const ColumnHeader& header);
     void lst_DblClick();
     void lst_ContextMenuKey();
@@ -97,6 +98,10 @@ private:
 
     // Runs an event handler so that no exception leaves it (see the definition).
     void runHandler(const std::function<void()>& handler);
+    // The slot through which a signal reaches a handler: a member function of the window or a
+    // function object, given as many of the signal's arguments as it takes, run by runHandler.
+    template <typename Handler>
+    auto handled(Handler handler);
 
     SourceFactory m_sourceFactory;
     std::unique_ptr<clsNetFile> m_inventory;
@@ -123,3 +128,16 @@ private:
     bool m_askingLogin = false;
     QSet<QString> m_listedBeforeLogin;
 };
+
+template <typename Handler>
+auto frmMain::handled(Handler handler)
+{
+    const auto call = [&] {
+        if constexpr (std::is_member_function_pointer_v<Handler>)
+            return std::bind_front(handler, this);
+        else
+            return handler;
+    }();
+    // The return type leaves out the arguments the handler does not take, as Qt does for slots.
+    return [this, call](const auto&... args) -> decltype(call(args...)) { runHandler([&] { call(args...); }); };
+}
