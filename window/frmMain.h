@@ -3,6 +3,7 @@
 #include "FileEntry.h"
 #include "ImageList.h"
 
+#include <QPointer>
 #include <QSet>
 #include <QWidget>
 
@@ -16,6 +17,7 @@
 class CheckedFiles;
 class ColumnHeader;
 class ListView;
+class LoginBox;
 class OpenFileSource;
 class QAction;
 class QGroupBox;
@@ -76,6 +78,7 @@ private:
     void worker_Listed(const QString& server, const OpenFileList& answer);
     void worker_ListedBeforeClosing(const QString& server, const OpenFileList& answer);
     void worker_Closed();
+    void loginBox_Finished(const QString& server, int result);
 
     // Procedures.
     clsNetFile& inventory();
@@ -120,12 +123,13 @@ private:
     bool m_closing = false;
     std::vector<FileEntry> m_filesToClose;
     QString m_leftOpenNotice;
-    // The source's typed logins (none for a source that takes none). The login box is not
-    // offered again for a server whose box was cancelled until a server is named again, nor
-    // for the answer of a server's listing that was asked before its login was typed.
+    // The source's typed logins (none for a source that takes none). One login box at a time,
+    // never blocking the worker's answers. It is not offered again for a server whose box was
+    // cancelled until a server is named again, nor for the answer of a server's listing that
+    // was asked before its login was typed.
     std::shared_ptr<ServerLogins> m_logins;
+    QPointer<LoginBox> m_loginBox;
     QString m_loginDeclined;
-    bool m_askingLogin = false;
     QSet<QString> m_listedBeforeLogin;
 };
 
