@@ -3,6 +3,7 @@
 
 #include "frmMain.h"
 
+#include "EventCodes.h"
 #include "ListView.h"
 #include "ServerLogins.h"
 #include "ServerWorker.h"
@@ -75,26 +76,6 @@ QString captionWithoutColon(const QGroupBox* frame)
     if (caption.endsWith(u':'))
         caption.chop(1);
     return caption;
-}
-
-std::int16_t keyCodeOf(const QKeyEvent& event)
-{
-    const int key = event.key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter)
-        return 13;
-    return key <= 0x7FFF ? static_cast<std::int16_t>(key) : 0;
-}
-
-std::int16_t shiftStateOf(const QKeyEvent& event)
-{
-    std::int16_t shift = 0;
-    if (event.modifiers() & Qt::ShiftModifier)
-        shift |= 1;
-    if (event.modifiers() & Qt::ControlModifier)
-        shift |= 2;
-    if (event.modifiers() & Qt::AltModifier)
-        shift |= 4;
-    return shift;
 }
 
 } // namespace
@@ -191,9 +172,9 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         // A key held down repeats its press, not its release: only the real release counts.
         if (!key.isAutoRepeat()) {
             if (watched == txtPc)
-                runHandler([&, this] { txtPc_KeyUp(keyCodeOf(key), shiftStateOf(key)); });
+                runHandler([&, this] { txtPc_KeyUp(keyCodeOf(key), shiftStateOf(key.modifiers())); });
             else if (watched == txtFiltro)
-                runHandler([&, this] { txtFiltro_KeyUp(keyCodeOf(key), shiftStateOf(key)); });
+                runHandler([&, this] { txtFiltro_KeyUp(keyCodeOf(key), shiftStateOf(key.modifiers())); });
         }
     } else if (event->type() == QEvent::FocusOut && watched == txtPc) {
         // The focus going to another window or a pop-up is no move to another control.

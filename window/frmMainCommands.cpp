@@ -5,6 +5,7 @@
 
 #include "AnswerEntries.h"
 #include "ClosePlan.h"
+#include "EventCodes.h"
 #include "ListView.h"
 #include "ServerWorker.h"
 #include "clsNetFile.h"
@@ -22,8 +23,6 @@
 #include <vector>
 
 namespace {
-
-constexpr std::int16_t rightButton = 2;
 
 enum UtilityCommand : std::size_t { closeChecked = 0, checkAll = 1, uncheckAll = 2 };
 

@@ -4,6 +4,7 @@
 #include "frmMain.h"
 
 #include "CheckedFiles.h"
+#include "EventCodes.h"
 #include "ListView.h"
 #include "LoginBox.h"
 #include "ServerLogins.h"
@@ -18,8 +19,6 @@
 #include <utility>
 
 namespace {
-
-constexpr std::int16_t keyEnter = 13;
 
 // Two names are the same server when they match after trimming blanks, ignoring case.
 bool sameServerName(const QString& a, const QString& b)
