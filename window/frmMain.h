@@ -142,6 +142,7 @@ auto frmMain::handled(Handler handler)
         else
             return handler;
     }();
-    // The return type leaves out the arguments the handler does not take, as Qt does for slots.
+    // The return type turns down more arguments than the handler takes, so that Qt passes fewer,
+    // as it does to a slot.
     return [this, call](const auto&... args) -> decltype(call(args...)) { runHandler([&] { call(args...); }); };
 }
