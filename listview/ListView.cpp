@@ -1,5 +1,6 @@
 #include "ListView.h"
 
+#include "EventCodes.h"
 #include "ImageList.h"
 #include "ListModel.h"
 #include "PictureBox.h"
@@ -12,36 +13,6 @@
 
 #include <algorithm>
 #include <stdexcept>
-
-namespace {
-
-std::int16_t buttonCode(Qt::MouseButton button)
-{
-    switch (button) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
-std::int16_t shiftCode(Qt::KeyboardModifiers modifiers)
-{
-    std::int16_t code = 0;
-    if (modifiers & Qt::ShiftModifier)
-        code |= 1;
-    if (modifiers & Qt::ControlModifier)
-        code |= 2;
-    if (modifiers & Qt::AltModifier)
-        code |= 4;
-    return code;
-}
-
-} // namespace
 
 ListView::ListView(QWidget* parent)
     : QTreeView(parent), m_model(std::make_unique<ListModel>()), m_drawingSurface(new PictureBox(this))
@@ -250,7 +221,7 @@ QPoint ListView::currentRowMenuPosition()
 void ListView::mousePressEvent(QMouseEvent* event)
 {
     QTreeView::mousePressEvent(event);
-    emit mouseDown(buttonCode(event->button()), shiftCode(event->modifiers()),
+    emit mouseDown(buttonCodeOf(event->button()), shiftStateOf(event->modifiers()),
                    static_cast<float>(twipsFromPixels(event->position().x())),
                    static_cast<float>(twipsFromPixels(event->position().y())));
 }

@@ -86,8 +86,7 @@ public:
     QPoint currentRowMenuPosition();
 
 signals:
-    // Mouse button as 1 (left), 2 (right) or 4 (middle); shift state as 1 Shift, 2 Ctrl, 4 Alt;
-    // the position in twips.
+    // The button and the shift state in the codes of EventCodes.h; the position in twips.
     void mouseDown(std::int16_t button, std::int16_t shift, float x, float y);
     void columnClick(ColumnHeader header);
     void dblClick();

@@ -36,16 +36,6 @@ LoginBox::LoginBox(const QString& server, QWidget* parent)
     enableOk();
 }
 
-std::optional<TypedLogin> LoginBox::ask(const QString& server, QWidget* parent)
-{
-    LoginBox box(server, parent);
-    const bool accepted = box.exec() == QDialog::Accepted;
-    TypedLogin login = box.takeLogin();
-    if (!accepted)
-        return std::nullopt;
-    return login;
-}
-
 // The field lets go of its text before the text is wiped, so that no other copy holds it.
 TypedLogin LoginBox::takeLogin()
 {

@@ -3,8 +3,8 @@
 
 #include "frmMain.h"
 
+#include "EventCodes.h"
 #include "ListView.h"
-#include "PictureBox.h"
 #include "ServerLogins.h"
 #include "ServerWorker.h"
 #include "Twips.h"
@@ -78,26 +78,6 @@ QString captionWithoutColon(const QGroupBox* frame)
     return caption;
 }
 
-std::int16_t keyCodeOf(const QKeyEvent& event)
-{
-    const int key = event.key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter)
-        return 13;
-    return key <= 0x7FFF ? static_cast<std::int16_t>(key) : 0;
-}
-
-std::int16_t shiftStateOf(const QKeyEvent& event)
-{
-    std::int16_t shift = 0;
-    if (event.modifiers() & Qt::ShiftModifier)
-        shift |= 1;
-    if (event.modifiers() & Qt::ControlModifier)
-        shift |= 2;
-    if (event.modifiers() & Qt::AltModifier)
-        shift |= 4;
-    return shift;
-}
-
 } // namespace
 
 frmMain::frmMain(SourceFactory sourceFactory, QWidget* parent)
@@ -122,14 +102,9 @@ void frmMain::createInventory()
     m_inventory = std::make_unique<clsNetFile>(source);
     m_worker = std::make_unique<ServerWorker>(source);
     m_logins = std::dynamic_pointer_cast<ServerLogins>(source);
-    connect(m_worker.get(), &ServerWorker::listed, this, [this](const QString& server, const OpenFileList& answer) {
-        runHandler([&, this] { worker_Listed(server, answer); });
-    });
-    connect(m_worker.get(), &ServerWorker::listedBeforeClosing, this,
-            [this](const QString& server, const OpenFileList& answer) {
-                runHandler([&, this] { worker_ListedBeforeClosing(server, answer); });
-            });
-    connect(m_worker.get(), &ServerWorker::closed, this, [this] { runHandler([this] { worker_Closed(); }); });
+    connect(m_worker.get(), &ServerWorker::listed, this, handled(&frmMain::worker_Listed));
+    connect(m_worker.get(), &ServerWorker::listedBeforeClosing, this, handled(&frmMain::worker_ListedBeforeClosing));
+    connect(m_worker.get(), &ServerWorker::closed, this, handled(&frmMain::worker_Closed));
 }
 
 void frmMain::buildLayout()
@@ -165,20 +140,12 @@ void frmMain::buildLayout()
     place(txtPc, windowLayout.txtPc);
     txtPc->setFont(textBoxFont());
 
-    // A scratch surface for drawing icons; shown, it would cover the filter text.
-    pic = new PictureBox(this);
-    pic->setObjectName(QStringLiteral("pic"));
-    place(pic, windowLayout.pic);
-    pic->hide();
-
     utility = new QMenu(QStringLiteral("&Utility"), this);
     const QString captions[] = {QStringLiteral("&Close checked files"), QStringLiteral("&Check all files"),
                                 QStringLiteral("&Uncheck all files")};
-    for (std::size_t i = 0; i < utilitymenu.size(); ++i) {
+    for (std::size_t i = 0; i < utilitymenu.size(); ++i)
         utilitymenu[i] = utility->addAction(captions[i]);
-        const auto index = static_cast<std::int16_t>(i);
-        connect(utilitymenu[i], &QAction::triggered, this, [this, index] { runHandler([=, this] { utilitymenu_Click(index); }); });
-    }
+    connect(utility, &QMenu::triggered, this, handled(&frmMain::utilitymenu_Click));
 
     // What a screen reader announces: the boxes by their frames' captions.
     lst->setAccessibleName(QStringLiteral("Open files"));
@@ -192,13 +159,10 @@ void frmMain::buildLayout()
 
     txtPc->installEventFilter(this);
     txtFiltro->installEventFilter(this);
-    connect(lst, &ListView::mouseDown, this, [this](std::int16_t button, std::int16_t shift, float x, float y) {
-        runHandler([=, this] { lst_MouseDown(button, shift, x, y); });
-    });
-    connect(lst, &ListView::columnClick, this,
-            [this](const ColumnHeader& header) { runHandler([&, this] { lst_ColumnClick(header); }); });
-    connect(lst, &ListView::dblClick, this, [this] { runHandler([this] { lst_DblClick(); }); });
-    connect(lst, &ListView::contextMenuKey, this, [this] { runHandler([this] { lst_ContextMenuKey(); }); });
+    connect(lst, &ListView::mouseDown, this, handled(&frmMain::lst_MouseDown));
+    connect(lst, &ListView::columnClick, this, handled(&frmMain::lst_ColumnClick));
+    connect(lst, &ListView::dblClick, this, handled(&frmMain::lst_DblClick));
+    connect(lst, &ListView::contextMenuKey, this, handled(&frmMain::lst_ContextMenuKey));
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
@@ -208,9 +172,9 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         // A key held down repeats its press, not its release: only the real release counts.
         if (!key.isAutoRepeat()) {
             if (watched == txtPc)
-                runHandler([&, this] { txtPc_KeyUp(keyCodeOf(key), shiftStateOf(key)); });
+                runHandler([&, this] { txtPc_KeyUp(keyCodeOf(key), shiftStateOf(key.modifiers())); });
             else if (watched == txtFiltro)
-                runHandler([&, this] { txtFiltro_KeyUp(keyCodeOf(key), shiftStateOf(key)); });
+                runHandler([&, this] { txtFiltro_KeyUp(keyCodeOf(key), shiftStateOf(key.modifiers())); });
         }
     } else if (event->type() == QEvent::FocusOut && watched == txtPc) {
         // The focus going to another window or a pop-up is no move to another control.

@@ -3,6 +3,7 @@
 #include "FileEntry.h"
 #include "ImageList.h"
 
+#include <QPointer>
 #include <QSet>
 #include <QWidget>
 
@@ -10,13 +11,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 class CheckedFiles;
 class ColumnHeader;
 class ListView;
+class LoginBox;
 class OpenFileSource;
-class PictureBox;
 class QAction;
 class QGroupBox;
 class QLineEdit;
@@ -50,7 +52,6 @@ public:
     QLineEdit* txtFiltro = nullptr;
     QGroupBox* frameNomePc = nullptr;
     QLineEdit* txtPc = nullptr;
-    PictureBox* pic = nullptr;
     QMenu* utility = nullptr;
     std::array<QAction*, 3> utilitymenu{};
 
@@ -70,13 +71,14 @@ private:
     void txtPc_LostFocus();
     void txtFiltro_KeyUp(std::int16_t keyCode, std::int16_t shift);
     void lst_MouseDown(std::int16_t button, std::int16_t shift, float x, float y);
-    void utilitymenu_Click(std::int16_t index);
+    void utilitymenu_Click(const QAction* item);
     void lst_ColumnClick(const ColumnHeader& header);
     void lst_DblClick();
     void lst_ContextMenuKey();
     void worker_Listed(const QString& server, const OpenFileList& answer);
     void worker_ListedBeforeClosing(const QString& server, const OpenFileList& answer);
     void worker_Closed();
+    void loginBox_Finished(const QString& server, int result);
 
     // Procedures.
     clsNetFile& inventory();
@@ -99,6 +101,10 @@ private:
 
     // Runs an event handler so that no exception leaves it (see the definition).
     void runHandler(const std::function<void()>& handler);
+    // The slot through which a signal reaches a handler: a member function of the window or a
+    // function object, given as many of the signal's arguments as it takes, run by runHandler.
+    template <typename Handler>
+    auto handled(Handler handler);
 
     SourceFactory m_sourceFactory;
     std::unique_ptr<clsNetFile> m_inventory;
@@ -117,11 +123,26 @@ private:
     bool m_closing = false;
     std::vector<FileEntry> m_filesToClose;
     QString m_leftOpenNotice;
-    // The source's typed logins (none for a source that takes none). The login box is not
-    // offered again for a server whose box was cancelled until a server is named again, nor
-    // for the answer of a server's listing that was asked before its login was typed.
+    // The source's typed logins (none for a source that takes none). One login box at a time,
+    // never blocking the worker's answers. It is not offered again for a server whose box was
+    // cancelled until a server is named again, nor for the answer of a server's listing that
+    // was asked before its login was typed.
     std::shared_ptr<ServerLogins> m_logins;
+    QPointer<LoginBox> m_loginBox;
     QString m_loginDeclined;
-    bool m_askingLogin = false;
     QSet<QString> m_listedBeforeLogin;
 };
+
+template <typename Handler>
+auto frmMain::handled(Handler handler)
+{
+    const auto call = [&] {
+        if constexpr (std::is_member_function_pointer_v<Handler>)
+            return std::bind_front(handler, this);
+        else
+            return handler;
+    }();
+    // The return type turns down more arguments than the handler takes, so that Qt passes fewer,
+    // as it does to a slot.
+    return [this, call](const auto&... args) -> decltype(call(args...)) { runHandler([&] { call(args...); }); };
+}

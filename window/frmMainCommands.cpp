@@ -5,6 +5,7 @@
 
 #include "AnswerEntries.h"
 #include "ClosePlan.h"
+#include "EventCodes.h"
 #include "ListView.h"
 #include "ServerWorker.h"
 #include "clsNetFile.h"
@@ -16,15 +17,14 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 #include <vector>
 
 namespace {
 
-constexpr std::int16_t rightButton = 2;
-
-enum UtilityCommand : std::int16_t { closeChecked = 0, checkAll = 1, uncheckAll = 2 };
+enum UtilityCommand : std::size_t { closeChecked = 0, checkAll = 1, uncheckAll = 2 };
 
 // The entry index a row's key carries: the key without every "key" in it, read as a number.
 std::int16_t entryIndexOfKey(QString key)
@@ -106,9 +106,9 @@ void frmMain::enableUtilityMenu()
     utilitymenu[uncheckAll]->setEnabled(anyChecked);
 }
 
-void frmMain::utilitymenu_Click(std::int16_t index)
+void frmMain::utilitymenu_Click(const QAction* item)
 {
-    switch (index) {
+    switch (static_cast<std::size_t>(std::ranges::find(utilitymenu, item) - utilitymenu.begin())) {
     case closeChecked:
         closeCheckedFiles();
         break;

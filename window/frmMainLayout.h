@@ -18,7 +18,6 @@ struct WindowLayout {
     ControlPlacement txtFiltro;
     ControlPlacement frameNomePc;
     ControlPlacement txtPc;
-    ControlPlacement pic;
 };
 
 inline constexpr WindowLayout windowLayout{
@@ -30,5 +29,4 @@ inline constexpr WindowLayout windowLayout{
     .txtFiltro = {120, 240, 7815, 405},
     .frameNomePc = {120, 120, 1935, 735},
     .txtPc = {120, 240, 1695, 405},
-    .pic = {8160, 240, 1215, 495},
 };

@@ -4,6 +4,7 @@
 #include "frmMain.h"
 
 #include "CheckedFiles.h"
+#include "EventCodes.h"
 #include "ListView.h"
 #include "LoginBox.h"
 #include "ServerLogins.h"
@@ -15,9 +16,9 @@
 #include <QGroupBox>
 #include <QLineEdit>
 
-namespace {
+#include <utility>
 
-constexpr std::int16_t keyEnter = 13;
+namespace {
 
 // Two names are the same server when they match after trimming blanks, ignoring case.
 bool sameServerName(const QString& a, const QString& b)
@@ -145,16 +146,24 @@ void frmMain::worker_Listed(const QString& server, const OpenFileList& answer)
 // stays on screen as it is; after OK the server is asked again with the typed login.
 void frmMain::askForLogin(const QString& server)
 {
-    if (!m_logins || m_askingLogin || server == m_loginDeclined)
+    if (!m_logins || m_loginBox || server == m_loginDeclined)
         return;
-    m_askingLogin = true;
-    std::optional<TypedLogin> login = LoginBox::ask(inventory().server(), this);
-    m_askingLogin = false;
-    if (!login) {
+    m_loginBox = new LoginBox(inventory().server(), this);
+    connect(m_loginBox, &QDialog::finished, this,
+            handled([this, server](int result) { loginBox_Finished(server, result); }));
+    m_loginBox->open();
+}
+
+void frmMain::loginBox_Finished(const QString& server, int result)
+{
+    LoginBox* box = std::exchange(m_loginBox, nullptr);
+    box->deleteLater();
+    TypedLogin login = box->takeLogin();
+    if (result != QDialog::Accepted) {
         m_loginDeclined = server;
         return;
     }
-    m_logins->useLogin(server, std::move(*login));
+    m_logins->useLogin(server, std::move(login));
     // A listing asked meanwhile still runs with the refused login; its answer asks nothing.
     if (m_listingsInFlight.contains(serverKey(server)))
         m_listedBeforeLogin.insert(serverKey(server));

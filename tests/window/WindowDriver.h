@@ -3,6 +3,7 @@
 #include "FakeOpenFileSource.h"
 #include "IconServices.h"
 #include "ListView.h"
+#include "LoginBox.h"
 #include "frmMain.h"
 
 #include <QAbstractButton>
@@ -87,10 +88,12 @@ public:
 
     bool busy() const { return window.lst->cursor().shape() == Qt::BusyCursor; }
 
-    // Waits until the worker has answered every request of the window and the answers are shown.
+    // Waits until the worker has answered every request of the window, the answers are shown and
+    // no login box waits for an answer.
     bool settle()
     {
-        return QTest::qWaitFor([this] { return !busy(); }, 20000);
+        return QTest::qWaitFor(
+            [this] { return !busy() && !qobject_cast<LoginBox*>(QApplication::activeModalWidget()); }, 20000);
     }
 
     // The texts of one column in display order, the rows' keys for column -1; of every row or
