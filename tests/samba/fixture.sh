@@ -27,16 +27,8 @@ live_pids() {
     return 0
 }
 
-# wait_for TENTHS COMMAND...: runs the command every tenth of a second until it succeeds, at
-# most TENTHS times.
-wait_for() {
-    local tries
-    for tries in $(seq "$1"); do
-        "${@:2}" && return 0
-        sleep 0.1
-    done
-    return 1
-}
+# wait_for TENTHS COMMAND...: the scripts' one poll loop.
+. "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/wait.sh"
 
 # The start and stop commands, with their arguments checked.
 run_command() {
