@@ -143,15 +143,4 @@ TEST(RpcPdu, BindAckGrantsAndRefusals)
     }
 }
 
-TEST(RpcPdu, ResponseAndFaultBodies)
-{
-    const Bytes pdu = rpctest::response(pfcFirstFrag | pfcLastFrag, 3, {1, 2, 3});
-    const ResponseBody body = parseResponse(pdu);
-    EXPECT_EQ(body.allocHint, 3u);
-    EXPECT_EQ(body.contextId, 0u);
-    EXPECT_EQ(Bytes(body.stub.begin(), body.stub.end()), (Bytes{1, 2, 3}));
-    EXPECT_EQ(parseFaultStatus(rpctest::fault(0x1c010002)), 0x1c010002u);
-    EXPECT_EQ(RpcFault(0x1c010002).status(), 0x1c010002u);
-}
-
 } // namespace

@@ -10,7 +10,6 @@ namespace {
 
 using namespace rpc;
 using rpctest::Cutting;
-using rpctest::ReadBeyondAnswer;
 using rpctest::ScriptedPipe;
 
 const SyntaxId srvsvc{
@@ -51,29 +50,25 @@ TEST(RpcPipe, BindTakesWhatIsGrantedNeverMoreThanAsked)
     }
 }
 
+// Refused by the server (bind_ack rejecting the context, bind_nak) or asked a fragment size below
+// the least, the bind leaves the pipe unbound.
 TEST(RpcPipe, BindRefusedLeavesThePipeUnbound)
 {
-    {
+    rpctest::BindAckFields rejected;
+    rejected.result = 2;  // provider rejection
+    rejected.reason = 1;  // abstract syntax not supported
+    const Bytes answers[] = {rpctest::bindAck(rejected), rpctest::bindNak(0), {}};
+    for (const Bytes& answer : answers) {
         ScriptedPipe pipe;
         RpcPipe rpc(pipe);
-        rpctest::BindAckFields ack;
-        ack.result = 2;  // provider rejection
-        ack.reason = 1;  // abstract syntax not supported
-        pipe.script({rpctest::bindAck(ack)});
-        EXPECT_THROW(rpc.bind(srvsvc), BindRefused);
+        if (answer.empty()) {
+            EXPECT_THROW(rpc.bind(srvsvc, 1000), std::invalid_argument);
+            EXPECT_TRUE(pipe.requests.empty());
+        } else {
+            pipe.script({answer});
+            EXPECT_THROW(rpc.bind(srvsvc), BindRefused);
+        }
         EXPECT_THROW(rpc.call(9, {}), std::logic_error);
-    }
-    {
-        ScriptedPipe pipe;
-        RpcPipe rpc(pipe);
-        pipe.script({rpctest::bindNak(0)});
-        EXPECT_THROW(rpc.bind(srvsvc), BindRefused);
-    }
-    {
-        ScriptedPipe pipe;
-        RpcPipe rpc(pipe);
-        EXPECT_THROW(rpc.bind(srvsvc, 1000), std::invalid_argument);
-        EXPECT_TRUE(pipe.requests.empty());
     }
 }
 
@@ -114,38 +109,29 @@ TEST(RpcPipe, AllReadsInFlightNeverOneTooMany)
     }
 }
 
-TEST(RpcPipe, NoHintMeansOneReadAtATime)
-{
-    ScriptedPipe pipe;
-    RpcPipe rpc(pipe);
-    bind(pipe, rpc);
-    const Bytes stub = rpctest::pattern(5 * 5808 + 17);
-    pipe.script(rpctest::fragments(stub, {5840, true, false}, 2));
-    EXPECT_EQ(rpc.call(9, {}), stub);
-    EXPECT_EQ(pipe.readBatches, (std::vector<std::size_t>{1, 1, 1, 1, 1}));
-    EXPECT_EQ(rpc.maxReadsInFlight(), 1u);
-}
-
-// A READ answered "not now" (an empty result) took no fragment: the rest come one at a time.
-TEST(RpcPipe, NotNowFallsBackToOneReadAtATime)
+// Without an alloc_hint, or after a READ answered "not now" (an empty result, which took no
+// fragment), the rest come one at a time.
+TEST(RpcPipe, NoHintOrNotNowFallsBackToOneReadAtATime)
 {
     struct Case {
         const char* name;
         std::vector<std::size_t> emptiesBefore;  // READ answers that come back empty, by the fragment they precede (1..9)
         std::vector<std::size_t> batches;
+        bool hints = true;
     };
     const Case cases[] = {
         {"none", {}, {9}},
         {"one in the batch", {3}, {9, 1}},
         {"two at the start of the batch", {1, 1}, {9, 1, 1}},
         {"one in the batch, one after it", {1, 9}, {9, 1, 1}},
+        {"no hint", {}, std::vector<std::size_t>(9, 1), false},
     };
     for (const Case& c : cases) {
         ScriptedPipe pipe;
         RpcPipe rpc(pipe);
         bind(pipe, rpc);
         const Bytes stub = rpctest::pattern(9 * 5808 + 100);
-        std::vector<Bytes> fragments = rpctest::fragments(stub, {}, 2);
+        std::vector<Bytes> fragments = rpctest::fragments(stub, {5840, true, c.hints}, 2);
         ASSERT_EQ(fragments.size(), 10u);
         std::vector<Bytes> script{fragments[0]};
         for (std::size_t i = 1; i < fragments.size(); ++i) {
@@ -159,6 +145,7 @@ TEST(RpcPipe, NotNowFallsBackToOneReadAtATime)
         EXPECT_EQ(rpc.call(9, {}), stub) << c.name;
         EXPECT_EQ(pipe.readBatches, c.batches) << c.name;
         EXPECT_EQ(pipe.left(), 0u) << c.name;
+        EXPECT_EQ(rpc.maxReadsInFlight(), c.batches.front()) << c.name;
     }
 }
 
@@ -219,17 +206,6 @@ TEST(RpcPipe, RequestMustFitOneFragment)
     // The refused request took no call_id.
     pipe.script({rpctest::response(pfcFirstFrag | pfcLastFrag, 0, {}, 2)});
     EXPECT_NO_THROW(rpc.call(9, Bytes(4280 - 24)));
-}
-
-// The server granted 4,280 and sends 5,840-byte fragments: the READ of 4,280 cuts them, and
-// the frag_length no longer matches.
-TEST(RpcPipe, FragmentsLargerThanGranted)
-{
-    ScriptedPipe pipe;
-    RpcPipe rpc(pipe);
-    bind(pipe, rpc, 4280, 4280);
-    pipe.script(rpctest::fragments(rpctest::pattern(3 * 5808), {}, 2));
-    EXPECT_THROW(rpc.call(9, {}), ProtocolError);
 }
 
 // A transport that answers fewer results than READs asked is refused, not trusted.
