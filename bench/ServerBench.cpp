@@ -14,14 +14,15 @@
 
 namespace {
 
-// The synthetic paths, without their drive and share root, as files of the test share (the
-// process's usual umask leaves them readable by the server's users).
-QStringList createShareFiles()
+// The synthetic paths from the first'th on, without their drive and share root, as files of
+// the test share (the process's usual umask leaves them readable by the server's users).
+QStringList createShareFiles(int first, int count)
 {
     const QString shareDir = QString::fromStdString(environment("TARNWICK_SMB_SHARE_DIR"));
     QStringList relativePaths;
-    for (const auto& record : syntheticRecords(heldFiles)) {
-        QString path = record.pathName->mid(QStringLiteral("C:\\Shares\\").size());
+    const auto records = syntheticRecords(count);
+    for (auto record = records.begin() + first; record != records.end(); ++record) {
+        QString path = record->pathName->mid(QStringLiteral("C:\\Shares\\").size());
         path.replace(u'\\', u'/');
         path = QStringLiteral("bench/") + path;
         const QString full = shareDir + u'/' + path;
@@ -34,14 +35,11 @@ QStringList createShareFiles()
     return relativePaths;
 }
 
-std::unique_ptr<FileHolder> holdShareFiles()
+void holdShareFiles(FileHolder& holder, int count)
 {
-    auto holder = std::make_unique<FileHolder>(environment("TARNWICK_SMB_ALICE_USER"),
-                                               environment("TARNWICK_SMB_ALICE_PASSWORD"));
     const std::string root = "smb://" + environment("TARNWICK_SMB_ADDRESS") + "/" + environment("TARNWICK_SMB_SHARE") + "/";
-    for (const QString& path : createShareFiles())
-        holder->open(root + QUrl::toPercentEncoding(path, "/").toStdString(), FileHolder::Access::readOnly);
-    return holder;
+    for (const QString& path : createShareFiles(static_cast<int>(holder.size()), count))
+        holder.open(root + QUrl::toPercentEncoding(path, "/").toStdString(), FileHolder::Access::readOnly);
 }
 
 } // namespace
@@ -54,9 +52,12 @@ std::string environment(const char* name)
     return value;
 }
 
-FileHolder& heldShareFiles()
+FileHolder& heldShareFiles(int count)
 {
-    static const std::unique_ptr<FileHolder> holder = holdShareFiles();
+    static const std::unique_ptr<FileHolder> holder = std::make_unique<FileHolder>(
+        environment("TARNWICK_SMB_ALICE_USER"), environment("TARNWICK_SMB_ALICE_PASSWORD"));
+    if (holder->size() < static_cast<std::size_t>(count))
+        holdShareFiles(*holder, count);
     return *holder;
 }
 

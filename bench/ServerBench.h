@@ -12,8 +12,9 @@
 std::string environment(const char* name);
 
 // The synthetic inventory's paths as files of the server's share, held open as an ordinary
-// user until the process ends; made on first use and shared by the benchmarks.
+// user until the process ends; made on first use and shared by the benchmarks. The holder
+// only grows: asked for more files than it holds, it opens the next ones of the inventory.
 constexpr int heldFiles = 10000;
-FileHolder& heldShareFiles();
+FileHolder& heldShareFiles(int count = heldFiles);
 
 double median(std::vector<double> values);

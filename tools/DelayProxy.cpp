@@ -13,6 +13,12 @@
 // plays a host that accepts the connection and then never says a word. Both addresses must be
 // loopback ones. The proxy prints "listening" once it accepts connections and "accepted" for
 // each connection it takes, and ends on SIGTERM or SIGINT, or when its parent ends.
+//
+// Round trips: on SIGUSR1 and at its end the proxy prints "round trips N", the network round
+// trips its connections took so far. A chunk from the client is one round trip deeper than the
+// last answer chunk delivered to it, an answer chunk as deep as the last request chunk
+// delivered to the server; each connection took as many round trips as its deepest chunk, so
+// requests in flight together count once. Connection set-up itself is not delayed, not counted.
 
 #include "FrameTamperer.h"
 
@@ -49,6 +55,7 @@ using Clock = std::chrono::steady_clock;
 constexpr std::uint16_t smbPort = 445;
 
 volatile std::sig_atomic_t stopRequested = 0;
+volatile std::sig_atomic_t countRequested = 0;
 
 [[noreturn]] void fail(const std::string& what)
 {
@@ -94,10 +101,12 @@ struct Direction {
         Clock::time_point due;
         std::vector<std::uint8_t> bytes;
         std::size_t sent = 0;
+        std::uint64_t depth = 0;  // in round trips
     };
     std::deque<Chunk> chunks;
     bool readerEnded = false;
     bool writerShut = false;
+    std::uint64_t deliveredDepth = 0;  // of the last chunk written whole
 
     bool dueNow(Clock::time_point now) const { return !chunks.empty() && chunks.front().due <= now; }
     bool done() const { return writerShut; }
@@ -110,13 +119,15 @@ struct Link {
     Direction down;                            // server to client
     std::optional<FrameTamperer> tamperer;  // of the server's answers, when tampering
     bool broken = false;
+    std::uint64_t roundTrips = 0;  // the deepest request chunk's depth
 
     bool finished() const { return broken || (up.done() && (server == nullptr || down.done())); }
 };
 
 // Reads what is there into the direction's queue, through the tamperer if there is one; false
 // at the end of the stream or on error.
-bool readInto(int fd, Direction& direction, Clock::duration delay, bool keep, FrameTamperer* tamperer = nullptr)
+bool readInto(int fd, Direction& direction, Clock::duration delay, std::uint64_t depth, bool keep,
+              FrameTamperer* tamperer = nullptr)
 {
     std::uint8_t buffer[65536];
     const ssize_t count = ::recv(fd, buffer, sizeof buffer, 0);
@@ -129,7 +140,7 @@ bool readInto(int fd, Direction& direction, Clock::duration delay, bool keep, Fr
     const std::span<const std::uint8_t> read(buffer, static_cast<std::size_t>(count));
     std::vector<std::uint8_t> bytes = tamperer != nullptr ? tamperer->take(read) : std::vector(read.begin(), read.end());
     if (!bytes.empty())
-        direction.chunks.push_back({Clock::now() + delay, std::move(bytes)});
+        direction.chunks.push_back({Clock::now() + delay, std::move(bytes), 0, depth});
     return true;
 }
 
@@ -145,6 +156,7 @@ bool writeDue(int fd, Direction& direction)
         chunk.sent += static_cast<std::size_t>(count);
         if (chunk.sent < chunk.bytes.size())
             return true;
+        direction.deliveredDepth = chunk.depth;
         direction.chunks.pop_front();
     }
     if (direction.readerEnded && direction.chunks.empty() && !direction.writerShut) {
@@ -152,6 +164,18 @@ bool writeDue(int fd, Direction& direction)
         direction.writerShut = true;
     }
     return true;
+}
+
+// Blocks the proxy's signals outside its wait for events; answers the mask for that wait.
+sigset_t blockSignals()
+{
+    sigset_t blocked;
+    sigemptyset(&blocked);
+    for (const int signal : {SIGTERM, SIGINT, SIGUSR1})
+        sigaddset(&blocked, signal);
+    sigset_t previous;
+    ::sigprocmask(SIG_BLOCK, &blocked, &previous);
+    return previous;
 }
 
 class Proxy {
@@ -175,10 +199,15 @@ public:
         std::puts("listening");
         std::fflush(stdout);
         while (stopRequested == 0) {
+            if (countRequested != 0) {
+                countRequested = 0;
+                printRoundTrips();
+            }
             std::vector<pollfd> fds{{m_listener.fd(), POLLIN, 0}};
             for (const auto& link : m_links)
                 addPolls(link, fds);
-            const int ready = ::poll(fds.data(), fds.size(), timeoutMs());
+            // The signals arrive only while waiting here, so none is missed.
+            const int ready = ::ppoll(fds.data(), fds.size(), timeout(), &m_waitMask);
             if (ready < 0 && errno != EINTR)
                 fail("poll");
             if (ready <= 0) {
@@ -189,6 +218,7 @@ public:
                 accept();
             serve();
         }
+        printRoundTrips();
     }
 
 private:
@@ -206,7 +236,16 @@ private:
             fds.push_back({link.server->fd(), events(link.down, link.up), 0});
     }
 
-    // Until the next chunk falls due, rounded up to whole milliseconds.
+    // Until the next chunk falls due, rounded up to whole milliseconds; none without chunks.
+    const timespec* timeout()
+    {
+        const int ms = timeoutMs();
+        if (ms < 0)
+            return nullptr;
+        m_timeout = {ms / 1000, (ms % 1000) * 1000000L};
+        return &m_timeout;
+    }
+
     int timeoutMs() const
     {
         std::optional<Clock::time_point> next;
@@ -247,8 +286,11 @@ private:
     {
         for (auto& link : m_links) {
             const bool forwarding = link.server != nullptr;
-            if (!link.up.readerEnded && !readInto(link.client->fd(), link.up, m_halfTrip, forwarding))
+            if (!link.up.readerEnded
+                && !readInto(link.client->fd(), link.up, m_halfTrip, link.down.deliveredDepth + 1, forwarding))
                 link.up.readerEnded = true;
+            if (!link.up.chunks.empty())
+                link.roundTrips = std::max(link.roundTrips, link.up.chunks.back().depth);
             if (forwarding) {
                 if (!link.down.readerEnded && !readDown(link))
                     link.down.readerEnded = true;
@@ -258,19 +300,37 @@ private:
                 link.broken = link.up.readerEnded;
             }
         }
-        m_links.remove_if([](const Link& link) { return link.finished(); });
+        removeFinished();
     }
 
     // A server that breaks the framing loses the connection, as a client would drop it.
     bool readDown(Link& link) const
     {
         try {
-            return readInto(link.server->fd(), link.down, m_halfTrip, true, link.tamperer ? &*link.tamperer : nullptr);
+            return readInto(link.server->fd(), link.down, m_halfTrip, link.up.deliveredDepth, true,
+                            link.tamperer ? &*link.tamperer : nullptr);
         } catch (const std::runtime_error& error) {
             std::fprintf(stderr, "tarnwick-delay-proxy: %s\n", error.what());
             link.broken = true;
             return false;
         }
+    }
+
+    void removeFinished()
+    {
+        for (const auto& link : m_links)
+            if (link.finished())
+                m_closedRoundTrips += link.roundTrips;
+        m_links.remove_if([](const Link& link) { return link.finished(); });
+    }
+
+    void printRoundTrips() const
+    {
+        std::uint64_t total = m_closedRoundTrips;
+        for (const auto& link : m_links)
+            total += link.roundTrips;
+        std::printf("round trips %llu\n", static_cast<unsigned long long>(total));
+        std::fflush(stdout);
     }
 
     void flushAll()
@@ -279,7 +339,7 @@ private:
             if (link.server)
                 if (!writeDue(link.server->fd(), link.up) || !writeDue(link.client->fd(), link.down))
                     link.broken = true;
-        m_links.remove_if([](const Link& link) { return link.finished(); });
+        removeFinished();
     }
 
     Socket m_listener;
@@ -287,6 +347,9 @@ private:
     Clock::duration m_halfTrip;
     std::optional<FrameTamperer::Mode> m_tampering;
     std::list<Link> m_links;
+    std::uint64_t m_closedRoundTrips = 0;
+    sigset_t m_waitMask = blockSignals();
+    timespec m_timeout{};
 };
 
 } // namespace
@@ -296,6 +359,7 @@ int main(int argc, char** argv)
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     std::signal(SIGTERM, [](int) { stopRequested = 1; });
     std::signal(SIGINT, [](int) { stopRequested = 1; });
+    std::signal(SIGUSR1, [](int) { countRequested = 1; });
     const bool mute = argc == 3 && std::string(argv[2]) == "--mute";
     const std::string mode = argc == 5 ? argv[4] : "";
     std::optional<FrameTamperer::Mode> tampering;

@@ -1,5 +1,9 @@
 #include "ProxyProcess.h"
 
+#include <QDeadlineTimer>
+
+#include <signal.h>
+
 #include <stdexcept>
 
 ProxyProcess::ProxyProcess(const QStringList& arguments)
@@ -25,4 +29,21 @@ ProxyProcess::~ProxyProcess()
     if (!m_process.waitForFinished(5000))
         m_process.kill();
     m_process.waitForFinished();
+}
+
+std::uint64_t ProxyProcess::roundTrips()
+{
+    const QByteArray prefix = "round trips ";
+    ::kill(static_cast<pid_t>(m_process.processId()), SIGUSR1);
+    const QDeadlineTimer deadline(5000);
+    while (!m_process.canReadLine()) {
+        if (deadline.hasExpired() || !m_process.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
+            throw std::runtime_error("the proxy did not count its round trips");
+    }
+    const QByteArray line = m_process.readLine().trimmed();
+    bool number = false;
+    const std::uint64_t count = line.startsWith(prefix) ? line.mid(prefix.size()).toULongLong(&number) : 0;
+    if (!number)
+        throw std::runtime_error("the proxy said " + line.toStdString());
+    return count;
 }
