@@ -168,11 +168,13 @@ TEST_F(ListViewTest, FittingMeasuresAPlainTextEstimatedNarrowerThanKernedCapital
             width += metrics.horizontalAdvance(c);
         return width;
     };
-    const QString kerned = "c:\\" + QString("AV").repeated(30);
+    const QString kerned = "c:\\" + QString("AV").repeated(300);
     QString plain = "c:\\";
     while (metrics.horizontalAdvance(plain) <= metrics.horizontalAdvance(kerned))
         plain += u'i';
-    ASSERT_LT(estimated(plain), estimated(kerned)) << "the font kerns too little for this case";
+    // Wine's stand-in for the list's font kerns little or not at all.
+    if (estimated(plain) >= estimated(kerned))
+        GTEST_SKIP() << "the list's font on this platform kerns too little for this case";
 
     add("k1", "u", kerned);
     add("k2", "u", plain);
