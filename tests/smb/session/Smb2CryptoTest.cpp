@@ -1,5 +1,5 @@
 // The session's cryptography against published test vectors, where any are published:
-//  [anatomy]   Microsoft Open Specifications blog, "SMB 2 and SMB 3 security in Windows 10: the
+//  [anatomy]   Microsoft's protocol documentation blog, "SMB 2 and SMB 3 security in Windows 10: the
 //              anatomy of signing and cryptographic keys", appendix "Key derivation examples"
 //              (keys of 3.0 and 3.1.1, the 3.1.1 pre-authentication hash step by step, and the
 //              signed final session-setup responses);
