@@ -1,10 +1,12 @@
 // The connection against private Samba servers, one per configuration (dialects, signing and
 // encryption required), started by the suite's fixture; and against peers of the test's own
 // that answer wrongly, late or never.
+#include "FileHolder.h"
 #include "LoopbackPeers.h"
 #include "Ndr.h"
 #include "RpcPipe.h"
 #include "Smb2Connection.h"
+#include "SmbOpenFileSource.h"
 #include "SrvsvcCalls.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +26,8 @@ struct TestServer {
     std::string address;
     std::string user;  // the administrator
     std::string password;
+    std::string aliceUser;  // an ordinary user
+    std::string alicePassword;
 };
 
 // The server of one configuration, as its fixture left it; the test skips where smbd cannot
@@ -43,7 +47,8 @@ std::optional<TestServer> testServer(const std::string& name, std::string& unava
             values[line.substr(0, equals)] = line.substr(equals + 1);
     if (!values.contains("TARNWICK_SMB_ADDRESS"))
         throw std::runtime_error("no test server for " + name + " (its fixture did not run?)");
-    return TestServer{values["TARNWICK_SMB_ADDRESS"], values["TARNWICK_SMB_ADMIN_USER"], values["TARNWICK_SMB_ADMIN_PASSWORD"]};
+    return TestServer{values["TARNWICK_SMB_ADDRESS"], values["TARNWICK_SMB_ADMIN_USER"], values["TARNWICK_SMB_ADMIN_PASSWORD"],
+                      values["TARNWICK_SMB_ALICE_USER"], values["TARNWICK_SMB_ALICE_PASSWORD"]};
 }
 
 #define REQUIRE_SERVER(variable, name)                       \
@@ -126,6 +131,30 @@ TEST_P(EveryVariant, CarriesTheServerService)
     EXPECT_TRUE(holdsLongComment(stub));
     ASSERT_GE(stub.size(), 4u);
     EXPECT_EQ(Bytes(stub.end() - 4, stub.end()), Bytes(4, 0)) << "WERROR";
+}
+
+// The product's source on the same servers: the administrator, logged in by the environment,
+// lists the file alice holds and closes it.
+TEST_P(EveryVariant, TheSourceListsAndClosesTheFileAUserHolds)
+{
+    REQUIRE_SERVER(server, GetParam().server);
+    FileHolder alice(server->aliceUser, server->alicePassword);
+    alice.open("smb://" + server->address + "/share/README", FileHolder::Access::readOnly);
+    ::setenv("USER", server->user.c_str(), 1);
+    ::setenv("PASSWD", server->password.c_str(), 1);
+    const QString name = QString::fromStdString("\\\\" + server->address);
+    SmbOpenFileSource source;
+    const OpenFileList list = source.enumerate(name);
+    ASSERT_EQ(list.status, SourceStatus{});
+    ASSERT_EQ(list.records.size(), 1u);
+    EXPECT_EQ(list.records[0].userName, QString::fromStdString(server->aliceUser));
+    EXPECT_EQ(source.close(name, list.records[0].id), SourceStatus{});
+    // The process that serves alice closes the file a moment after the call returns.
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while ((alice.works(0) || !source.enumerate(name).records.empty()) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(50ms);
+    EXPECT_FALSE(alice.works(0));
+    EXPECT_TRUE(source.enumerate(name).records.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Smb2Connection, EveryVariant,
