@@ -5,6 +5,7 @@
 // counters. The fill of a window that has listed before is in FilterBench.
 
 #include "AnswerWait.h"
+#include "Stopwatch.h"
 #include "SyntheticInventory.h"
 #include "clsNetFile.h"
 #include "frmMain.h"
@@ -15,17 +16,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <memory>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 std::unique_ptr<frmMain> shownWindow(const std::shared_ptr<OpenFileSource>& source, const QString& filter)
 {
@@ -42,18 +35,16 @@ std::unique_ptr<frmMain> shownWindow(const std::shared_ptr<OpenFileSource>& sour
 // Seconds from the key release to the answer on screen.
 double timedRefresh(frmMain& window)
 {
-    const auto start = Clock::now();
-    QTest::keyClick(window.txtFiltro, Qt::Key_End);
-    waitForAnswers(window);
-    QApplication::processEvents();
-    return secondsSince(start);
+    return secondsOf([&] {
+        QTest::keyClick(window.txtFiltro, Qt::Key_End);
+        waitForAnswers(window);
+        QApplication::processEvents();
+    });
 }
 
 double timedLoad(clsNetFile& inventory, const QString& filter)
 {
-    const auto start = Clock::now();
-    inventory.load(filter);
-    return secondsSince(start);
+    return secondsOf([&] { inventory.load(filter); });
 }
 
 void report(benchmark::State& state, double refreshSeconds, double loadSeconds)

@@ -4,6 +4,7 @@
 // inventory's rebuild alone, timed on an inventory of its own, is kept as a counter.
 
 #include "AnswerWait.h"
+#include "Stopwatch.h"
 #include "SyntheticInventory.h"
 #include "clsNetFile.h"
 #include "frmMain.h"
@@ -14,20 +15,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <memory>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-template <typename Step>
-double secondsOf(Step step)
-{
-    const auto start = Clock::now();
-    step();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 void filterInstantly(benchmark::State& state, const QString& filter)
 {

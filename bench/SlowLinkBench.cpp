@@ -15,6 +15,7 @@
 #include "ServerBench.h"
 #include "SlowLinkBench.h"
 #include "SmbOpenFileSource.h"
+#include "Stopwatch.h"
 
 #include <QFile>
 #include <QProcess>
@@ -22,7 +23,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
@@ -30,8 +30,6 @@
 #include <vector>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 constexpr int ownRepetitions = 5;
 constexpr int slowRepetitionsAtFewFiles = 3;
@@ -47,9 +45,8 @@ struct Sample {
 Sample measure(ProxyProcess& proxy, int expected, const std::function<std::size_t()>& list)
 {
     const std::uint64_t before = proxy.roundTrips();
-    const auto start = Clock::now();
-    const std::size_t files = list();
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::size_t files = 0;
+    const double seconds = secondsOf([&] { files = list(); });
     const std::uint64_t after = proxy.roundTrips();
     if (files != static_cast<std::size_t>(expected))
         throw std::runtime_error("a listing answered " + std::to_string(files) + " files, not "
