@@ -5,7 +5,7 @@
 //
 // The administrator's credentials reach libnetapi as USER and PASSWD_FILE.
 
-#include "AnswerWait.h"
+#include "BenchWindow.h"
 #include "NetApiOpenFileSource.h"
 #include "ServerBench.h"
 #include "Stopwatch.h"
@@ -60,10 +60,9 @@ void BM_refreshAgainstNetFileEnum(benchmark::State& state)
         return;
     }
     const std::string server = environment("TARNWICK_SMB_ADDRESS");
-    frmMain window([] { return std::make_shared<NetApiOpenFileSource>(); });
-    window.show();
-    (void)QTest::qWaitForWindowExposed(&window);
-    window.txtPc->setText(QString::fromStdString(server));
+    const std::unique_ptr<frmMain> shown =
+        shownWindow([] { return std::make_shared<NetApiOpenFileSource>(); }, QString::fromStdString(server));
+    frmMain& window = *shown;
     window.txtFiltro->setFocus();
     const auto refresh = [&] {
         QTest::keyClick(window.txtFiltro, Qt::Key_End);

@@ -4,7 +4,7 @@
 // same iteration and subtracted, so the reported time is the fill; both parts are kept as
 // counters. The fill of a window that has listed before is in FilterBench.
 
-#include "AnswerWait.h"
+#include "BenchWindow.h"
 #include "Stopwatch.h"
 #include "SyntheticInventory.h"
 #include "clsNetFile.h"
@@ -20,12 +20,9 @@
 
 namespace {
 
-std::unique_ptr<frmMain> shownWindow(const std::shared_ptr<OpenFileSource>& source, const QString& filter)
+std::unique_ptr<frmMain> windowFiltering(const std::shared_ptr<OpenFileSource>& source, const QString& filter)
 {
-    auto window = std::make_unique<frmMain>([source] { return source; });
-    window->show();
-    (void)QTest::qWaitForWindowExposed(window.get());
-    window->txtPc->setText(QStringLiteral("bench"));
+    auto window = shownWindow([source] { return source; }, QStringLiteral("bench"));
     window->txtFiltro->setText(filter);
     window->txtFiltro->setFocus();
     QApplication::processEvents();
@@ -62,7 +59,7 @@ void fillFreshIcons(benchmark::State& state, const QString& filter)
     double refreshTotal = 0;
     double loadTotal = 0;
     for (auto _ : state) {
-        auto window = shownWindow(source, filter);
+        auto window = windowFiltering(source, filter);
         const double refresh = timedRefresh(*window);
         const double load = timedLoad(inventory, filter);
         state.SetIterationTime(refresh - load);

@@ -3,7 +3,7 @@
 // the key release to the rows on screen (the pending model reset and the paint included). The
 // inventory's rebuild alone, timed on an inventory of its own, is kept as a counter.
 
-#include "AnswerWait.h"
+#include "BenchWindow.h"
 #include "Stopwatch.h"
 #include "SyntheticInventory.h"
 #include "clsNetFile.h"
@@ -22,10 +22,8 @@ namespace {
 void filterInstantly(benchmark::State& state, const QString& filter)
 {
     const auto source = std::make_shared<SyntheticOpenFileSource>(static_cast<std::int32_t>(state.range(0)));
-    frmMain window([source] { return source; });
-    window.show();
-    (void)QTest::qWaitForWindowExposed(&window);
-    window.txtPc->setText(QStringLiteral("bench"));
+    const std::unique_ptr<frmMain> shown = shownWindow([source] { return source; }, QStringLiteral("bench"));
+    frmMain& window = *shown;
     window.txtFiltro->setText(filter);
     window.txtFiltro->setFocus();
     QTest::keyClick(window.txtFiltro, Qt::Key_End);

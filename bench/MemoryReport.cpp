@@ -2,7 +2,7 @@
 // heap growth per entry of the inventory and per row of the window (mallinfo2 deltas) and the
 // peak resident size of the process (getrusage).
 
-#include "AnswerWait.h"
+#include "BenchWindow.h"
 #include "DesktopServices.h"
 #include "SyntheticInventory.h"
 #include "clsNetFile.h"
@@ -35,9 +35,7 @@ int main(int argc, char** argv)
     installDesktopServices();
 
     const auto source = std::make_shared<SyntheticOpenFileSource>(entries);
-    auto window = std::make_unique<frmMain>([source] { return source; });
-    window->show();
-    (void)QTest::qWaitForWindowExposed(window.get());
+    auto window = shownWindow([source] { return source; }, QString());
     QApplication::processEvents();
 
     // The inventory alone, outside the window: what its entries cost.

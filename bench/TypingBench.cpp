@@ -9,6 +9,7 @@
 // The proxy listens on TARNWICK_BENCH_PROXY_ADDRESS; the administrator's credentials reach
 // libnetapi as USER and PASSWD_FILE.
 
+#include "BenchWindow.h"
 #include "NetApiOpenFileSource.h"
 #include "OpenFileSource.h"
 #include "ProxyProcess.h"
@@ -116,12 +117,10 @@ void BM_typeWordThroughDelayProxy(benchmark::State& state)
             const ProxyProcess proxy(
                 {proxyAddress, QString::fromStdString(environment("TARNWICK_SMB_ADDRESS")), QString::number(roundTripMs)});
             auto source = std::make_shared<TimedSource>();
-            frmMain window([source] { return source; });
-            window.show();
-            (void)QTest::qWaitForWindowExposed(&window);
+            const std::unique_ptr<frmMain> shown = shownWindow([source] { return source; }, proxyAddress);
+            frmMain& window = *shown;
 
             // The first listing logs in and draws the icons; the typing starts on a warm window.
-            window.txtPc->setText(proxyAddress);
             window.txtPc->setFocus();
             QTest::keyClick(window.txtPc, Qt::Key_Return);
             const QString fullCaption = QStringLiteral(" %1 open connections").arg(heldFiles);
