@@ -53,7 +53,7 @@ void BM_transportMemory(benchmark::State& state)
 
             heapPeak::reset();
             const std::size_t before = heapPeak::inUse();
-            const Bytes stub = rpc.call(srvsvc::opNetrFileEnum, request);
+            const BytePieces stub = rpc.call(srvsvc::opNetrFileEnum, request);
             const std::size_t transportPeak = heapPeak::peak() - before;
             if (srvsvc::decodeFileEnum(stub).files.size() != static_cast<std::size_t>(files))
                 throw std::runtime_error("the answer does not hold the files held");

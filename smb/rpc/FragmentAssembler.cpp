@@ -1,7 +1,7 @@
 #include "FragmentAssembler.h"
 
-#include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace rpc {
 
@@ -22,7 +22,7 @@ void FragmentAssembler::refuse(const char* what)
     throw ProtocolError(what);
 }
 
-void FragmentAssembler::add(ByteView pdu)
+void FragmentAssembler::add(Bytes pdu)
 {
     if (m_failed)
         throw std::logic_error("a fragment given to an assembler that refused the answer");
@@ -91,7 +91,8 @@ void FragmentAssembler::add(ByteView pdu)
         m_pipelining = false;
     }
 
-    m_stub.insert(m_stub.end(), body.stub.begin(), body.stub.end());
+    const auto stubOffset = static_cast<std::size_t>(body.stub.data() - pdu.data());
+    m_stub.append(std::move(pdu), stubOffset, stub);
     ++m_fragments;
     m_done = last;
 }
@@ -105,13 +106,6 @@ void FragmentAssembler::noteEmptyRead()
     m_pipelining = false;
 }
 
-void FragmentAssembler::reserve(std::size_t moreBytes)
-{
-    const std::size_t wanted = m_stub.size() + std::min(moreBytes, m_maxBytes - m_stub.size());
-    if (wanted > m_stub.capacity())
-        m_stub.reserve(wanted);
-}
-
 std::size_t FragmentAssembler::window() const
 {
     if (m_done)
@@ -121,7 +115,7 @@ std::size_t FragmentAssembler::window() const
     return (m_hintLeft + m_chunk - 1) / m_chunk;
 }
 
-Bytes FragmentAssembler::take()
+BytePieces FragmentAssembler::take()
 {
     if (!m_done || m_failed)
         throw std::logic_error("the stub of an answer not yet complete");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BytePieces.h"
 #include "RpcPdu.h"
 #include "WireBytes.h"
 
@@ -37,15 +38,14 @@ public:
     FragmentAssembler(std::uint32_t callId, std::uint16_t contextId, std::uint16_t fragmentSize,
         std::size_t maxBytes = maxAnswerBytes);
 
-    // Takes the next fragment, one whole PDU as one READ (or the transceive) answered it.
-    // Throws RpcFault for a fault PDU and ProtocolError for anything that does not continue
-    // the answer; after a throw the assembler is spent.
-    void add(ByteView pdu);
+    // Takes the next fragment, one whole PDU as one READ (or the transceive) answered it, and
+    // keeps it: its stub is read where it lies. Throws RpcFault for a fault PDU and
+    // ProtocolError for anything that does not continue the answer; after a throw the
+    // assembler is spent.
+    void add(Bytes pdu);
     // A READ came back empty ("not now"): it took no fragment, and from here on one READ at a
     // time. Throws ProtocolError once the answer is complete (a READ too many was sent).
     void noteEmptyRead();
-    // Makes room for moreBytes of fragments that have arrived (bounded by maxBytes).
-    void reserve(std::size_t moreBytes);
 
     bool done() const { return m_done; }
     // How many READs may be in flight for the rest of the answer: 0 when it is complete, the
@@ -53,11 +53,9 @@ public:
     std::size_t window() const;
     bool pipelining() const { return m_pipelining; }
     std::size_t fragments() const { return m_fragments; }
-    // The room held for the stub so far.
-    std::size_t reserved() const { return m_stub.capacity(); }
 
-    // The whole stub, once done().
-    Bytes take();
+    // The whole stub, in the fragments that carried it, once done().
+    BytePieces take();
 
 private:
     void refuse(const char* what);
@@ -67,7 +65,7 @@ private:
     std::uint16_t m_fragmentSize;
     std::size_t m_maxBytes;
 
-    Bytes m_stub;
+    BytePieces m_stub;
     std::size_t m_fragments = 0;
     bool m_done = false;
     bool m_failed = false;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace rpc {
@@ -36,7 +37,7 @@ void RpcPipe::bind(const SyntaxId& interface, std::uint16_t askedFragment)
     m_bound = true;
 }
 
-Bytes RpcPipe::call(std::uint16_t opnum, ByteView stub)
+BytePieces RpcPipe::call(std::uint16_t opnum, ByteView stub)
 {
     if (!m_bound)
         throw std::logic_error("an RPC call before the bind");
@@ -61,11 +62,7 @@ Bytes RpcPipe::call(std::uint16_t opnum, ByteView stub)
             throw ProtocolError("the pipe answered " + std::to_string(results.size()) + " results for "
                 + std::to_string(count) + " READs");
         }
-        std::size_t arrived = 0;
-        for (const Bytes& result : results)
-            arrived += result.size() - std::min(result.size(), responseHeaderLength);
-        answer.reserve(arrived);
-        for (const Bytes& result : results) {
+        for (Bytes& result : results) {
             if (result.empty()) {
                 answer.noteEmptyRead();
                 if (++emptyInARow > maxEmptyReadsInARow)
@@ -73,7 +70,7 @@ Bytes RpcPipe::call(std::uint16_t opnum, ByteView stub)
                 continue;
             }
             emptyInARow = 0;
-            answer.add(result);
+            answer.add(std::move(result));
         }
     }
     return answer.take();

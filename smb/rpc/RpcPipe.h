@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BytePieces.h"
 #include "PipeTransport.h"
 #include "RpcPdu.h"
 #include "WireBytes.h"
@@ -22,7 +23,8 @@ public:
     // ProtocolError for a malformed answer; std::logic_error when already bound.
     void bind(const SyntaxId& interface, std::uint16_t askedFragment = 5840);
 
-    // One call: sends the request (one fragment), reads the answer and answers its stub data.
+    // One call: sends the request (one fragment), reads the answer and answers its stub data,
+    // left in the fragments that carried it.
     // After the first fragment its alloc_hint tells how many fragments are left; their READs go
     // out together, never more than are left. alloc_hint 0, or any fragment that does not
     // continue the answer in full chunks, means one READ at a time from there on (consistency
@@ -31,7 +33,7 @@ public:
     // still hold fragments of the answer, so the connection is best dropped. Throws
     // std::logic_error before a bind and std::length_error for a request that does not fit one
     // fragment.
-    Bytes call(std::uint16_t opnum, ByteView stub);
+    BytePieces call(std::uint16_t opnum, ByteView stub);
 
     // The largest fragment the server sends, as granted.
     std::uint16_t fragmentSize() const { return m_receiveFragment; }

@@ -46,7 +46,7 @@ Bytes encodeFileEnum(const std::u16string& server, std::optional<std::uint32_t> 
     return writer.take();
 }
 
-FileEnumAnswer decodeFileEnum(ByteView stub)
+FileEnumAnswer decodeFileEnum(const BytePieces& stub)
 {
     ndr::Reader reader(stub);
     FileEnumAnswer answer;
@@ -98,7 +98,7 @@ Bytes encodeFileClose(const std::u16string& server, std::uint32_t id)
     return writer.take();
 }
 
-std::uint32_t decodeFileClose(ByteView stub)
+std::uint32_t decodeFileClose(const BytePieces& stub)
 {
     ndr::Reader reader(stub);
     const std::uint32_t status = reader.u32();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RpcPipe.h"
+#include "BytePieces.h"
 #include "WireBytes.h"
 
 #include <cstdint>
@@ -48,9 +49,9 @@ Bytes encodeFileEnum(const std::u16string& server, std::optional<std::uint32_t> 
 // EntriesRead other than the array's count, a count above maxRecords or beyond the bytes left,
 // a string whose offset, counts or terminator lie, a byte left over. A null container or a
 // null array with EntriesRead 0 is an answer with no files.
-FileEnumAnswer decodeFileEnum(ByteView stub);
+FileEnumAnswer decodeFileEnum(const BytePieces& stub);
 
 Bytes encodeFileClose(const std::u16string& server, std::uint32_t id);
-std::uint32_t decodeFileClose(ByteView stub);
+std::uint32_t decodeFileClose(const BytePieces& stub);
 
 } // namespace srvsvc

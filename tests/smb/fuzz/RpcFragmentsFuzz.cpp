@@ -98,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         rpc.bind(anyInterface, asked);
         if (rpc.fragmentSize() > asked || rpc.transmitFragmentSize() > asked)
             std::abort();
-        const Bytes stub = rpc.call(9, Bytes{1, 2, 3, 4});
+        const BytePieces stub = rpc.call(9, Bytes{1, 2, 3, 4});
         if (stub.size() > rpc::maxAnswerBytes)
             std::abort();
     } catch (const rpc::RpcFault&) {

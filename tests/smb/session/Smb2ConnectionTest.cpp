@@ -86,7 +86,7 @@ Bytes shareEnumAnswer(PipeTransport& pipe, const std::string& host)
     stub.u32(0xFFFFFFFF);  // preferred maximum length
     stub.pointer(true);  // resume handle
     stub.u32(0);
-    const Bytes answer = rpc.call(15, stub.take());
+    const Bytes answer = rpc.call(15, stub.take()).joined();
     EXPECT_GT(rpc.maxReadsInFlight(), 1u);
     return answer;
 }

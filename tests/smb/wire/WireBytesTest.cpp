@@ -1,7 +1,9 @@
+#include "BytePieces.h"
 #include "WireBytes.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 TEST(WireBytes, WrittenFieldsReadBackLittleEndian)
@@ -43,4 +45,30 @@ TEST(WireBytes, ReadsPastTheEndThrowWithoutMoving)
         EXPECT_LE(reader.position(), 2u);
     }
     EXPECT_THROW(checkedLength(1u << 31, 1u << 20, "a count"), ProtocolError);
+}
+
+// Read across pieces cut anywhere, fields answer what they answer in one buffer, and a read past
+// the end throws without moving.
+TEST(WireBytes, PiecesReadAsOneBuffer)
+{
+    const Bytes whole{1, 0, 0, 0, 0xEF, 0xBE, 4, 5, 6, 7, 8, 9, 10};
+    for (const std::size_t length : {1, 2, 3, 5, 13}) {
+        BytePieces pieces;
+        for (std::size_t at = 0; at < whole.size(); at += length)
+            pieces.append(whole, at, std::min(length, whole.size() - at));
+        EXPECT_EQ(pieces.joined(), whole) << length;
+        PieceReader reader(pieces);
+        EXPECT_EQ(reader.u8(), 1) << length;
+        reader.align(4);
+        EXPECT_EQ(reader.u16(), 0xBEEF) << length;
+        EXPECT_EQ(reader.u32(), 0x07060504u) << length;
+        reader.skip(1);
+        EXPECT_EQ(reader.u8(), 9) << length;
+        EXPECT_THROW(reader.u16(), ProtocolError) << length;
+        EXPECT_THROW(reader.skip(2), ProtocolError) << length;
+        EXPECT_EQ(reader.u8(), 10) << length;
+        EXPECT_EQ(reader.remaining(), 0u) << length;
+    }
+    BytePieces pieces;
+    EXPECT_THROW(pieces.append(whole, 10, 4), std::out_of_range);
 }
