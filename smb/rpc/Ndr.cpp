@@ -27,11 +27,6 @@ std::uint32_t Writer::pointer(bool present)
     return id;
 }
 
-void Writer::referentId(std::uint32_t id)
-{
-    u32(id);
-}
-
 void Writer::string(std::u16string_view text)
 {
     const auto units = static_cast<std::uint32_t>(text.size() + 1);
@@ -65,14 +60,6 @@ std::uint32_t Reader::u32()
 bool Reader::uniquePointer()
 {
     return u32() != 0;
-}
-
-Reader::Full Reader::fullPointer()
-{
-    const std::uint32_t id = u32();
-    if (id == 0)
-        return Full::null;
-    return m_fullReferents.insert(id).second ? Full::first : Full::repeat;
 }
 
 std::size_t Reader::conformance(std::size_t elementSize, std::size_t limit, const char* what)

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "BytePieces.h"
 #include "WireBytes.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 
@@ -29,8 +29,6 @@ public:
     // A unique or full pointer: a new referent id (0x00020000, then on by 4, as MIDL and
     // Samba number them) or 0 for null. Answers the id written.
     std::uint32_t pointer(bool present);
-    // A referent id as given (a test writing a repeated or odd id).
-    void referentId(std::uint32_t id);
     // A conformant varying string, [string] wchar_t*: max count, offset 0, actual count, the
     // code units and the terminator (the counts include it).
     void string(std::u16string_view text);
@@ -50,18 +48,14 @@ private:
 
 class Reader final {
 public:
-    explicit Reader(ByteView stub) : m_bytes(stub) {}
+    // Reads the stub across the fragments that carried it.
+    explicit Reader(const BytePieces& stub) : m_bytes(stub) {}
 
     std::uint16_t u16();
     std::uint32_t u32();
 
     // A unique pointer: true when its referent follows (now or deferred), false for null.
     bool uniquePointer();
-
-    // A full pointer: null, the first time its referent id appears (its referent follows), or
-    // a repeat of an id already read (its referent was read then and does not follow again).
-    enum class Full { null, first, repeat };
-    Full fullPointer();
 
     // A conformant array's max count, refused above limit or when the elements cannot fit in
     // the bytes left (elementSize: the least wire size of one element), before anything is
@@ -79,8 +73,7 @@ public:
     std::size_t position() const { return m_bytes.position(); }
 
 private:
-    ByteReader m_bytes;
-    std::set<std::uint32_t> m_fullReferents;
+    PieceReader m_bytes;
 };
 
 } // namespace ndr

@@ -1,8 +1,6 @@
 #include "SrvsvcCalls.h"
 
 #include "Ndr.h"
-#include "RpcPipe.h"
-#include "RpcTestPdus.h"
 
 #include <gtest/gtest.h>
 
@@ -213,26 +211,6 @@ TEST(Srvsvc, LyingFileEnumAnswersAreRefused)
     // Cut anywhere: a clean refusal.
     for (std::size_t size = 0; size < honest.size(); ++size)
         EXPECT_THROW(srvsvc::decodeFileEnum(ByteView(honest.data(), size)), ProtocolError) << size;
-}
-
-// The whole way down to the pipe: 2,000 open files from a Samba-like server in 5,840-byte
-// fragments, all READs after the first fragment in flight together.
-TEST(Srvsvc, FileEnumThroughThePipe)
-{
-    const FileEnumAnswer files = manyFiles(2000);
-    const Bytes answer = encodeAnswer(files);
-    rpctest::ScriptedPipe pipe;
-    pipe.script({rpctest::bindAck({})});
-    const std::vector<Bytes> fragments = rpctest::fragments(answer, {}, 2);
-    pipe.script(fragments);
-
-    rpc::RpcPipe rpc(pipe);
-    rpc.bind(srvsvc::interfaceId);
-    const Bytes request = srvsvc::encodeFileEnum(u"\\\\fileserver", std::nullopt);
-    EXPECT_EQ(srvsvc::decodeFileEnum(rpc.call(srvsvc::opNetrFileEnum, request)), files);
-    EXPECT_EQ(pipe.requests.at(1), rpc::encodeRequest(2, 0, srvsvc::opNetrFileEnum, request));
-    EXPECT_EQ(pipe.readBatches, (std::vector<std::size_t>{fragments.size() - 1}));
-    EXPECT_GT(fragments.size(), 20u);
 }
 
 } // namespace
