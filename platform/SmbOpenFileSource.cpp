@@ -304,6 +304,11 @@ private:
             throw;
         } catch (const ProtocolError&) {
             throw UseNetApi(false);
+        } catch (const smb2::ConnectionLost&) {
+            // A server that speaks only SMB1 closes the connection on an SMB2 NEGOTIATE without
+            // a word. Nothing is signed yet, and libnetapi requires signing too: at worst the
+            // listing is slower. Not remembered, as a server restarting just then looks alike.
+            throw UseNetApi(false);
         }
     }
 

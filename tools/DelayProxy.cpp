@@ -3,13 +3,16 @@
 // on bandwidth. libnetapi always connects to port 445, so the proxy listens on port 445 of a
 // loopback address of its own (binding it needs root).
 //
-//   tarnwick-delay-proxy LISTEN TARGET ROUND_TRIP_MS [--tamper | --tamper-unsigned]
+//   tarnwick-delay-proxy LISTEN TARGET ROUND_TRIP_MS [--tamper | --tamper-unsigned | --smb1-only-first]
 //                                                      forward LISTEN:445 to TARGET:445
 //   tarnwick-delay-proxy LISTEN --mute                 accept connections, never answer
 //
 // --tamper changes one byte of the data of every READ and IOCTL answer (and of every encrypted
 // message) on its way to the client; --tamper-unsigned also clears the answer's SIGNED flag
-// (FrameTamperer.h). The server's answers then go on whole frames at a time. The mute form
+// (FrameTamperer.h). The server's answers then go on whole frames at a time. --smb1-only-first
+// plays a server that speaks only SMB1 on the first connection: it closes it as soon as the
+// client speaks, as Samba with "server max protocol = NT1" does on an SMB2 NEGOTIATE; later
+// connections are forwarded. The mute form
 // plays a host that accepts the connection and then never says a word. Both addresses must be
 // loopback ones. The proxy prints "listening" once it accepts connections and "accepted" for
 // each connection it takes, and ends on SIGTERM or SIGINT, or when its parent ends.
@@ -118,6 +121,7 @@ struct Link {
     Direction up;                              // client to server
     Direction down;                            // server to client
     std::optional<FrameTamperer> tamperer;  // of the server's answers, when tampering
+    bool closeOnRequest = false;            // no server: closed once the client speaks
     bool broken = false;
     std::uint64_t roundTrips = 0;  // the deepest request chunk's depth
 
@@ -181,9 +185,9 @@ sigset_t blockSignals()
 class Proxy {
 public:
     Proxy(const char* listenAddress, std::optional<sockaddr_in> target, Clock::duration roundTrip,
-        std::optional<FrameTamperer::Mode> tampering)
+        std::optional<FrameTamperer::Mode> tampering, bool smb1First)
         : m_listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)), m_target(target), m_halfTrip(roundTrip / 2),
-          m_tampering(tampering)
+          m_tampering(tampering), m_smb1Next(smb1First)
     {
         const sockaddr_in address = loopbackAddress(listenAddress);
         const int on = 1;
@@ -270,7 +274,10 @@ private:
         tuneForwarding(client->fd());
         Link link;
         link.client = std::move(client);
-        if (m_target) {
+        if (m_smb1Next) {
+            m_smb1Next = false;
+            link.closeOnRequest = true;
+        } else if (m_target) {
             link.server = std::make_unique<Socket>(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
             // A loopback connection is made or refused at once.
             if (::connect(link.server->fd(), reinterpret_cast<const sockaddr*>(&*m_target), sizeof *m_target) != 0)
@@ -287,7 +294,8 @@ private:
         for (auto& link : m_links) {
             const bool forwarding = link.server != nullptr;
             if (!link.up.readerEnded
-                && !readInto(link.client->fd(), link.up, m_halfTrip, link.down.deliveredDepth + 1, forwarding))
+                && !readInto(link.client->fd(), link.up, m_halfTrip, link.down.deliveredDepth + 1,
+                       forwarding || link.closeOnRequest))
                 link.up.readerEnded = true;
             if (!link.up.chunks.empty())
                 link.roundTrips = std::max(link.roundTrips, link.up.chunks.back().depth);
@@ -297,7 +305,7 @@ private:
                 if (!writeDue(link.server->fd(), link.up) || !writeDue(link.client->fd(), link.down))
                     link.broken = true;
             } else {
-                link.broken = link.up.readerEnded;
+                link.broken = link.up.readerEnded || (link.closeOnRequest && !link.up.chunks.empty());
             }
         }
         removeFinished();
@@ -346,6 +354,7 @@ private:
     std::optional<sockaddr_in> m_target;
     Clock::duration m_halfTrip;
     std::optional<FrameTamperer::Mode> m_tampering;
+    bool m_smb1Next;  // the next connection plays a server that speaks only SMB1
     std::list<Link> m_links;
     std::uint64_t m_closedRoundTrips = 0;
     sigset_t m_waitMask = blockSignals();
@@ -367,8 +376,9 @@ int main(int argc, char** argv)
         tampering = FrameTamperer::Mode::payload;
     else if (mode == "--tamper-unsigned")
         tampering = FrameTamperer::Mode::payloadUnsigned;
-    if (!mute && argc != 4 && !tampering) {
-        std::fputs("usage: tarnwick-delay-proxy LISTEN TARGET ROUND_TRIP_MS [--tamper | --tamper-unsigned]"
+    const bool smb1First = mode == "--smb1-only-first";
+    if (!mute && argc != 4 && !tampering && !smb1First) {
+        std::fputs("usage: tarnwick-delay-proxy LISTEN TARGET ROUND_TRIP_MS [--tamper | --tamper-unsigned | --smb1-only-first]"
                    " | LISTEN --mute\n", stderr);
         return 2;
     }
@@ -379,7 +389,7 @@ int main(int argc, char** argv)
             target = loopbackAddress(argv[2]);
             roundTrip = std::chrono::milliseconds(std::stol(argv[3]));
         }
-        Proxy(argv[1], target, roundTrip, tampering).run();
+        Proxy(argv[1], target, roundTrip, tampering, smb1First).run();
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tarnwick-delay-proxy: %s\n", error.what());
         return 1;

@@ -155,4 +155,14 @@ TEST_F(SmbConnection, ASilentHostFailsInTimeWhileALiveServerListsMeanwhile)
     EXPECT_LT(std::chrono::steady_clock::now() - started, 40s);
 }
 
+// A server that speaks only SMB1 closes the connection on the own client's NEGOTIATE: such a
+// server is listed through libnetapi (here its connection goes on to the test server).
+TEST_F(SmbConnection, AServerThatClosesOnTheNegotiateIsListedThroughLibnetapi)
+{
+    const ProxyProcess smb1Only({proxyAddress(), env("ADDRESS"), QStringLiteral("0"), QStringLiteral("--smb1-only-first")});
+    const OpenFileList list = source.enumerate(proxy());
+    EXPECT_EQ(list.status, SourceStatus{});
+    EXPECT_EQ(list.records.size(), 3u);
+}
+
 } // namespace
