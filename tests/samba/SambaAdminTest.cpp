@@ -99,14 +99,6 @@ protected:
     FileHolder* bob = nullptr;
 };
 
-struct SourceNames {
-    template <class Source>
-    static std::string GetName(int)
-    {
-        return std::is_same_v<Source, SmbOpenFileSource> ? "Smb2" : "NetApi";
-    }
-};
-using Sources = ::testing::Types<SmbOpenFileSource, NetApiOpenFileSource>;
 TYPED_TEST_SUITE(SambaAdmin, Sources, SourceNames);
 
 // Every buffer libnetapi hands out for an answer, or for a failure, goes back.
