@@ -118,7 +118,7 @@ TEST_F(KeyringServer, TheLoginBoxAsksPerServerNameAndOnlyARememberedLoginReaches
 {
     const QString otherName = QStringLiteral("files.tarnwick.test");  // the same server (NSS_WRAPPER_HOSTS)
     forgetCachedAddress(otherName);
-    WindowDriver driver(makeServerSource, std::make_shared<QuietIconServices>());
+    WindowDriver driver(makeServerSource, std::make_shared<RecordingIconServices>());
     QList<BoxAnswer> answers{{admin, QStringLiteral("not-the-password")}, {admin, password},
         {QStringLiteral("TARNWICK\\") + admin, password, true}};
     QStringList titles;

@@ -51,7 +51,7 @@ private:
 class WindowLogin : public ::testing::Test {
 protected:
     WindowDriver driver{[this] { return std::make_shared<TypedLoginSource>(driver.source); },
-                        std::make_shared<QuietIconServices>()};
+                        std::make_shared<RecordingIconServices>()};
     frmMain& window = driver.window;
 
     void SetUp() override
