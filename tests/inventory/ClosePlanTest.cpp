@@ -28,6 +28,8 @@ TEST(ClosePlan, ClosesAnIdentifierOnlyWhenItsFilesAreExactlyTheCheckedOnesBefore
          {file(7, 'b'), file(7, 'a')}, {7}, 0, 0},
         {"the same file open twice under one identifier, one checked", {file(7, 'a'), file(7, 'a')},
          {file(7, 'a')}, {file(7, 'a'), file(7, 'a')}, {}, 1, 0},
+        {"the unchecked one of two closed after Yes", {file(7, 'a'), file(7, 'b')}, {file(7, 'a')}, {file(7, 'a')},
+         {}, 1, 0},
         {"the identifier names another file too after Yes", {file(7, 'a')}, {file(7, 'a')},
          {file(7, 'a'), file(7, 'c')}, {}, 1, 0},
         {"the checked file closed and its identifier taken by another", {file(7, 'a')}, {file(7, 'a')},

@@ -1,11 +1,9 @@
-#include "IconServices.h"
 #include "ImageList.h"
 #include "ListView.h"
 #include "listViewUtility.h"
+#include "RecordingIconServices.h"
 
 #include <QColor>
-#include <QFileInfo>
-#include <QHash>
 #include <QPainter>
 #include <QPixmap>
 #include <QStringList>
@@ -17,36 +15,6 @@
 #include <stdexcept>
 
 namespace {
-
-// Icon services that touch no disk and record every ghost file and icon asked for. An icon
-// is the one given for the file's suffix, else a dark cyan square.
-class RecordingIconServices final : public IconServices {
-public:
-    QString reportedTempPath = QStringLiteral("/tmp/tarnwick-test");
-    bool creationSucceeds = true;
-    QHash<QString, QPixmap> iconBySuffix;
-
-    QStringList createdPaths;
-    QStringList iconQueries;
-
-    QString tempPath() override { return reportedTempPath; }
-
-    bool createOrOpen(const QString& path) override
-    {
-        createdPaths.append(path);
-        return creationSucceeds;
-    }
-
-    QPixmap smallIconOf(const QString& path) override
-    {
-        iconQueries.append(path);
-        if (const auto given = iconBySuffix.constFind(QFileInfo(path).suffix()); given != iconBySuffix.cend())
-            return *given;
-        QPixmap icon(16, 16);
-        icon.fill(Qt::darkCyan);
-        return icon;
-    }
-};
 
 // A window holding the list, with the built-in "noExt" image.
 class IconProcedures : public ::testing::Test {

@@ -79,17 +79,6 @@ std::size_t FileHolder::open(const std::string& url, Access access)
     return m_handles.size() - 1;
 }
 
-void FileHolder::openAndClose(const std::string& url, std::size_t times)
-{
-    Context& owner = *m_contexts.back();
-    for (std::size_t i = 0; i < times; ++i) {
-        SMBCFILE* file = smbc_getFunctionOpen(owner.context)(owner.context, url.c_str(), O_RDONLY, 0);
-        if (file == nullptr)
-            throw smbError("cannot open " + url);
-        smbc_getFunctionClose(owner.context)(owner.context, file);
-    }
-}
-
 bool FileHolder::works(std::size_t handle) const
 {
     const Handle& held = m_handles.at(handle);

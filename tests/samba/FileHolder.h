@@ -24,10 +24,6 @@ public:
 
     std::size_t size() const { return m_handles.size(); }
 
-    // Opens and closes the file `times` times on the connection of the last file opened, which
-    // counts each of those opens; std::runtime_error when one fails.
-    void openAndClose(const std::string& url, std::size_t times);
-
     // True while the server still honours the handle (asks the server, not a cache);
     // std::out_of_range for a number never answered by open.
     bool works(std::size_t handle) const;

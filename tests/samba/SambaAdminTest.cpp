@@ -99,27 +99,15 @@ protected:
     FileHolder* bob = nullptr;
 };
 
-struct SourceNames {
-    template <class Source>
-    static std::string GetName(int)
-    {
-        return std::is_same_v<Source, SmbOpenFileSource> ? "Smb2" : "NetApi";
-    }
-};
-using Sources = ::testing::Types<SmbOpenFileSource, NetApiOpenFileSource>;
 TYPED_TEST_SUITE(SambaAdmin, Sources, SourceNames);
 
+// Every buffer libnetapi hands out for an answer, or for a failure, goes back.
 TYPED_TEST(SambaAdmin, ListsEveryHeldFileWithItsUserAndPermissions)
 {
     const OpenFileList list = this->source.enumerate(this->server());
     EXPECT_EQ(list.status, SourceStatus{});
     EXPECT_THAT(shown(list), UnorderedElementsAre(this->held("alice", 1, "report.PDF"),
         this->held("alice", 1, "Docs/Notes.txt"), this->held("bob", 3, "Docs/budget.xlsx")));
-}
-
-TYPED_TEST(SambaAdmin, EveryAnswerBufferIsHandedBack)
-{
-    EXPECT_EQ(this->source.enumerate(this->server()).records.size(), 3u);
     EXPECT_NE(this->source.enumerate(QStringLiteral("\\\\tarnwick-absent.invalid")).status, SourceStatus{});
     EXPECT_TRUE(buffersOut.empty());
 }

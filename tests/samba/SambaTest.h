@@ -1,7 +1,9 @@
 #pragma once
 
 #include "FileHolder.h"
+#include "NetApiOpenFileSource.h"
 #include "OpenFileSource.h"
+#include "SmbOpenFileSource.h"
 
 #include <QHash>
 #include <QString>
@@ -10,6 +12,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <type_traits>
 #include <vector>
 
 // Statuses the server's answers carry.
@@ -46,3 +50,13 @@ private:
     QHash<QString, QString> m_env;
     std::vector<std::unique_ptr<FileHolder>> m_holders;
 };
+
+// Both open-file sources of Linux, for typed suites: the project's own SMB2 client and libnetapi.
+struct SourceNames {
+    template <class Source>
+    static std::string GetName(int)
+    {
+        return std::is_same_v<Source, SmbOpenFileSource> ? "Smb2" : "NetApi";
+    }
+};
+using Sources = ::testing::Types<SmbOpenFileSource, NetApiOpenFileSource>;

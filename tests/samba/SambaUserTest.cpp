@@ -23,14 +23,6 @@ TEST_F(SambaOrdinaryUser, ListingIsDenied)
     EXPECT_TRUE(list.records.empty());
 }
 
-// No login of any source serves: the listing is refused (libnetapi would try the anonymous login
-// next and answer its "access denied"; the own client has none and answers the logon failure).
-TEST_F(SambaOrdinaryUser, AWrongPasswordIsRefused)
-{
-    ::setenv("PASSWD", "not-the-password", 1);
-    EXPECT_EQ(makeServerSource()->enumerate(server()).status.outcome, SourceOutcome::refusedLogin);
-}
-
 // Without any password Samba would prompt on the terminal or standard input. Standard input
 // becomes a pipe nobody writes to, so a prompt waits there until the alarm ends the process.
 TEST_F(SambaOrdinaryUser, WithoutAnyPasswordTheListingIsRefusedInsteadOfPrompting)

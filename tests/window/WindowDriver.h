@@ -4,6 +4,7 @@
 #include "IconServices.h"
 #include "ListView.h"
 #include "LoginBox.h"
+#include "RecordingIconServices.h"
 #include "frmMain.h"
 
 #include <QAbstractButton>
@@ -13,7 +14,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -22,24 +22,8 @@
 #include <functional>
 #include <utility>
 
-// Icon services that answer at once and remember nothing on disk but the ghost files' names.
-class QuietIconServices final : public IconServices {
-public:
-    QString tempPath() override { return m_dir.path(); }
-    bool createOrOpen(const QString&) override { return true; }
-    QPixmap smallIconOf(const QString&) override
-    {
-        QPixmap icon(16, 16);
-        icon.fill(Qt::darkCyan);
-        return icon;
-    }
-
-private:
-    QTemporaryDir m_dir;
-};
-
 // The real window, driven by real key and mouse events: by default over a fake open-file
-// source and icon services that answer at once. The window asks the server on a worker
+// source and icon services that answer at once, touching no disk. The window asks the server on a worker
 // thread and shows the busy cursor on the list until the answers are in: typeServer and
 // typeFilter wait for that, the enter... and press... steps do not.
 class WindowDriver {
@@ -47,7 +31,7 @@ public:
     std::shared_ptr<FakeOpenFileSource> source = std::make_shared<FakeOpenFileSource>();
     frmMain window;
 
-    WindowDriver() : WindowDriver([this] { return source; }, std::make_shared<QuietIconServices>()) {}
+    WindowDriver() : WindowDriver([this] { return source; }, std::make_shared<RecordingIconServices>()) {}
 
     WindowDriver(frmMain::SourceFactory sources, std::shared_ptr<IconServices> icons) : window(std::move(sources))
     {
