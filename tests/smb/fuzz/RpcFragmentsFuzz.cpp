@@ -7,49 +7,15 @@
 // never above what was asked.
 #include "FragmentAssembler.h"
 #include "RpcPipe.h"
+#include "RpcTestPdus.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <deque>
-#include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace {
-
-class ScriptExhausted : public std::runtime_error {
-public:
-    ScriptExhausted() : std::runtime_error("script exhausted") {}
-};
-
-class FuzzPipe final : public PipeTransport {
-public:
-    std::deque<Bytes> answers;
-
-    Bytes transceive(ByteView, std::uint32_t maxReply) override { return next(maxReply); }
-
-    std::vector<Bytes> readMany(std::size_t count, std::uint32_t maxBytes) override
-    {
-        if (count == 0)
-            std::abort();  // a call never asks for no READ
-        std::vector<Bytes> results;
-        for (std::size_t i = 0; i < count; ++i)
-            results.push_back(next(maxBytes));
-        return results;
-    }
-
-private:
-    Bytes next(std::uint32_t maxBytes)
-    {
-        if (answers.empty())
-            throw ScriptExhausted();
-        Bytes answer = std::move(answers.front());
-        answers.pop_front();
-        if (answer.size() > maxBytes)
-            answer.resize(maxBytes);
-        return answer;
-    }
-};
 
 const rpc::SyntaxId anyInterface{{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}, 1, 0};
 
@@ -58,7 +24,7 @@ const rpc::SyntaxId anyInterface{{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14,
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     ByteReader input(ByteView(data, size));
-    FuzzPipe pipe;
+    std::vector<Bytes> answers;
     std::uint16_t asked = 5840;
     try {
         const std::uint16_t sizes[] = {5840, 4280, 1432, 65535};
@@ -66,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         while (input.remaining() >= 2) {
             const std::uint16_t length = input.u16();
             const ByteView bytes = input.bytes(std::min<std::size_t>(length, input.remaining()));
-            pipe.answers.emplace_back(bytes.begin(), bytes.end());
+            answers.emplace_back(bytes.begin(), bytes.end());
         }
     } catch (const ProtocolError&) {
         return 0;
@@ -75,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The assembler alone, fed the same fragments one by one.
     try {
         rpc::FragmentAssembler answer(2, 0, asked);
-        for (const Bytes& fragment : pipe.answers) {
+        for (const Bytes& fragment : answers) {
             if (fragment.empty()) {
                 answer.noteEmptyRead();
                 continue;
@@ -93,6 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // The pipe, bind and one call.
+    rpctest::ScriptedPipe pipe;
+    pipe.script(std::move(answers));
     rpc::RpcPipe rpc(pipe);
     try {
         rpc.bind(anyInterface, asked);
@@ -103,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
     } catch (const rpc::RpcFault&) {
     } catch (const ProtocolError&) {
-    } catch (const ScriptExhausted&) {
+    } catch (const rpctest::ScriptExhausted&) {
     }
     return 0;
 }

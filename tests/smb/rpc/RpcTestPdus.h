@@ -177,11 +177,11 @@ inline Bytes pattern(std::size_t size)
     return bytes;
 }
 
-// A READ sent with no fragment left for it: on Samba 4.17 it would stay pending and take the
-// next call's answer.
-class ReadBeyondAnswer : public std::runtime_error {
+// A request or READ with no answer left for it. A READ beyond the answer's last fragment would
+// stay pending on Samba 4.17 and take the next call's answer.
+class ScriptExhausted : public std::runtime_error {
 public:
-    ReadBeyondAnswer() : std::runtime_error("a READ was sent beyond the answer's last fragment") {}
+    ScriptExhausted() : std::runtime_error("nothing left in the script for a request or READ") {}
 };
 
 // Answers the transceive and every READ from one prepared list, in order. An empty entry is a
@@ -198,15 +198,17 @@ public:
     {
         requests.emplace_back(pdu.begin(), pdu.end());
         if (m_answers.empty())
-            throw std::runtime_error("the script has no answer for the request");
+            throw ScriptExhausted();
         return next(maxReply);
     }
 
     std::vector<Bytes> readMany(std::size_t count, std::uint32_t maxBytes) override
     {
+        if (count == 0)
+            throw std::logic_error("a batch of no READ");
         readBatches.push_back(count);
         if (count > m_answers.size())
-            throw ReadBeyondAnswer();
+            throw ScriptExhausted();
         std::vector<Bytes> results;
         for (std::size_t i = 0; i < count; ++i)
             results.push_back(next(maxBytes));

@@ -5,6 +5,7 @@
 #include "LoopbackPeers.h"
 #include "Ndr.h"
 #include "RpcPipe.h"
+#include "ServiceFiles.h"
 #include "Smb2Connection.h"
 #include "SmbOpenFileSource.h"
 #include "SrvsvcCalls.h"
@@ -12,9 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
 #include <functional>
-#include <map>
 #include <thread>
 
 using namespace smb2;
@@ -32,30 +31,20 @@ struct TestServer {
 
 // The server of one configuration, as its fixture left it; the test skips where smbd cannot
 // run on this machine.
-std::optional<TestServer> testServer(const std::string& name, std::string& unavailable)
+std::optional<TestServer> testServer(const char* name, QString& unavailable)
 {
-    const std::string dir = std::string(TARNWICK_SESSION_SERVERS) + "/" + name;
-    std::ifstream reason(dir + "/unavailable");
-    if (reason) {
-        std::getline(reason, unavailable);
+    const auto values = serviceVariables(QStringLiteral(TARNWICK_SESSION_SERVERS "/") + name, "server.env", unavailable);
+    if (!values)
         return std::nullopt;
-    }
-    std::ifstream env(dir + "/server.env");
-    std::map<std::string, std::string> values;
-    for (std::string line; std::getline(env, line);)
-        if (const auto equals = line.find('='); equals != std::string::npos)
-            values[line.substr(0, equals)] = line.substr(equals + 1);
-    if (!values.contains("TARNWICK_SMB_ADDRESS"))
-        throw std::runtime_error("no test server for " + name + " (its fixture did not run?)");
-    return TestServer{values["TARNWICK_SMB_ADDRESS"], values["TARNWICK_SMB_ADMIN_USER"], values["TARNWICK_SMB_ADMIN_PASSWORD"],
-                      values["TARNWICK_SMB_ALICE_USER"], values["TARNWICK_SMB_ALICE_PASSWORD"]};
+    const auto value = [&](const char* key) { return values->value("TARNWICK_SMB_" + QLatin1String(key)).toStdString(); };
+    return TestServer{value("ADDRESS"), value("ADMIN_USER"), value("ADMIN_PASSWORD"), value("ALICE_USER"), value("ALICE_PASSWORD")};
 }
 
 #define REQUIRE_SERVER(variable, name)                       \
-    std::string unavailable;                                 \
+    QString unavailable;                                     \
     const auto variable = testServer(name, unavailable);     \
     if (!variable)                                           \
-        GTEST_SKIP() << unavailable;
+        GTEST_SKIP() << unavailable.toStdString();
 
 std::unique_ptr<Connection> loggedIn(const TestServer& server, std::uint16_t port = 445, Dialect maxDialect = Dialect::smb311)
 {
@@ -373,7 +362,7 @@ const Bytes interim = [] {
 // Addresses of the test's own peers: beside the fixture's servers, on the loopback network.
 std::string peerAddress()
 {
-    std::string unavailable;
+    QString unavailable;
     const auto server = testServer("smb3_11", unavailable);
     return server ? server->address : "127.0.0.1";
 }
