@@ -36,14 +36,19 @@ std::uint64_t ProxyProcess::roundTrips()
     const QByteArray prefix = "round trips ";
     ::kill(static_cast<pid_t>(m_process.processId()), SIGUSR1);
     const QDeadlineTimer deadline(5000);
-    while (!m_process.canReadLine()) {
-        if (deadline.hasExpired() || !m_process.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
-            throw std::runtime_error("the proxy did not count its round trips");
+    for (;;) {
+        while (!m_process.canReadLine()) {
+            if (deadline.hasExpired() || !m_process.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
+                throw std::runtime_error("the proxy did not count its round trips");
+        }
+        // The connections accepted since the last look come first.
+        const QByteArray line = m_process.readLine().trimmed();
+        if (line == "accepted")
+            continue;
+        bool number = false;
+        const std::uint64_t count = line.startsWith(prefix) ? line.mid(prefix.size()).toULongLong(&number) : 0;
+        if (!number)
+            throw std::runtime_error("the proxy said " + line.toStdString());
+        return count;
     }
-    const QByteArray line = m_process.readLine().trimmed();
-    bool number = false;
-    const std::uint64_t count = line.startsWith(prefix) ? line.mid(prefix.size()).toULongLong(&number) : 0;
-    if (!number)
-        throw std::runtime_error("the proxy said " + line.toStdString());
-    return count;
 }
