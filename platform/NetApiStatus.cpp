@@ -22,3 +22,14 @@ bool isRefusedLogin(std::uint32_t status)
 {
     return std::ranges::find(refusedLoginStatuses, status) != refusedLoginStatuses.end();
 }
+
+SourceStatus sourceStatusOf(std::uint32_t status)
+{
+    if (status == 0)
+        return {};
+    if (isRefusedLogin(status))
+        return {SourceOutcome::refusedLogin, status};
+    if (isNoConnection(status))
+        return {SourceOutcome::unreachable, status};
+    return {SourceOutcome::failed, status};
+}

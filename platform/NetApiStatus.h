@@ -5,10 +5,14 @@
 #include <cstdint>
 
 // The outcome of a status the system's network-management calls answer (libnetapi on Linux,
-// netapi32 on Windows): 0 is done, a refused login (isRefusedLogin) is refusedLogin, the
-// statuses that say no server answered at that name are unreachable, the rest failed. The
-// status itself stays as the code. One definition per operating system, beside its source.
+// netapi32 on Windows): 0 is done, a refused login (isRefusedLogin) is refusedLogin, a status
+// that says no server answered at that name (isNoConnection) is unreachable, the rest failed.
+// The status itself stays as the code.
 SourceStatus sourceStatusOf(std::uint32_t status);
+
+// Whether a status says no server answered at that name. One definition per operating system,
+// beside its source: each system's calls say it with other codes.
+bool isNoConnection(std::uint32_t status);
 
 // Whether a failed call's status means the server refused who the call said it was: access
 // denied, an unknown user or a wrong password, an account that may not log in. The codes are

@@ -19,13 +19,7 @@ constexpr std::array<std::uint32_t, 8> noConnectionStatuses{
 
 } // namespace
 
-SourceStatus sourceStatusOf(std::uint32_t status)
+bool isNoConnection(std::uint32_t status)
 {
-    if (status == 0)
-        return {};
-    if (isRefusedLogin(status))
-        return {SourceOutcome::refusedLogin, status};
-    if (std::ranges::find(noConnectionStatuses, status) != noConnectionStatuses.end())
-        return {SourceOutcome::unreachable, status};
-    return {SourceOutcome::failed, status};
+    return std::ranges::find(noConnectionStatuses, status) != noConnectionStatuses.end();
 }
