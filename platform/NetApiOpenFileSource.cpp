@@ -27,13 +27,7 @@ namespace {
 
 constexpr std::uint32_t fileInfoLevel = 3;
 constexpr std::uint32_t maxPreferredLength = 0xFFFFFFFFu;  // MAX_PREFERRED_LENGTH: all in one answer
-constexpr std::uint32_t errorAccessDenied = 5;             // ERROR_ACCESS_DENIED
-constexpr std::uint32_t errorNotEnoughMemory = 8;          // ERROR_NOT_ENOUGH_MEMORY
-constexpr std::uint32_t errorInvalidData = 13;             // ERROR_INVALID_DATA
-constexpr std::uint32_t errorNetnameDeleted = 64;          // ERROR_NETNAME_DELETED: the connection dropped
 constexpr std::uint32_t errorDestinationNotFound = 2152;   // NERR_DestNotFound: libnetapi: no pipe on a dead connection
-constexpr std::uint32_t errorCannotComplete = 1003;        // libnetapi: no connection to IPC$
-constexpr std::uint32_t errorLogonFailure = 1326;          // ERROR_LOGON_FAILURE
 
 struct BufferRelease {
     void operator()(std::uint8_t* buffer) const noexcept { NetApiBufferFree(buffer); }
@@ -236,13 +230,6 @@ private:
     OfferedLogins m_offered;
 };
 
-// The host part libnetapi expects: the inventory's "\\" prefix removed once.
-QByteArray hostName(const QString& server)
-{
-    const QString prefix = QStringLiteral("\\\\");
-    return (server.startsWith(prefix) ? server.mid(prefix.size()) : server).toUtf8();
-}
-
 std::optional<QString> text(const char* utf8)
 {
     if (utf8 == nullptr)
@@ -282,6 +269,12 @@ OpenFileList fileList(const FILE_INFO_3* infos, std::uint32_t entriesRead)
 }
 
 } // namespace
+
+QByteArray hostName(const QString& server)
+{
+    const QString prefix = QStringLiteral("\\\\");
+    return (server.startsWith(prefix) ? server.mid(prefix.size()) : server).toUtf8();
+}
 
 OpenFileList NetApiOpenFileSource::enumerate(const QString& server)
 {

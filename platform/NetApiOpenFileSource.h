@@ -3,6 +3,7 @@
 #include "OpenFileSource.h"
 #include "ServerLogins.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -80,4 +81,7 @@ public:
     SourceStatus close(const QString& server, std::uint32_t id) override;
     void useLogin(const QString& server, TypedLogin login) override;
 };
+
+// The host part both sources of Linux connect to: the inventory's "\\" prefix removed once.
+QByteArray hostName(const QString& server);
 #endif

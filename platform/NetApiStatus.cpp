@@ -6,9 +6,9 @@
 namespace {
 
 constexpr std::array<std::uint32_t, 8> refusedLoginStatuses{
-    5,     // ERROR_ACCESS_DENIED
+    errorAccessDenied,
     86,    // ERROR_INVALID_PASSWORD
-    1326,  // ERROR_LOGON_FAILURE
+    errorLogonFailure,
     1327,  // ERROR_ACCOUNT_RESTRICTION
     1330,  // ERROR_PASSWORD_EXPIRED
     1331,  // ERROR_ACCOUNT_DISABLED

@@ -4,6 +4,14 @@
 
 #include <cstdint>
 
+// Windows codes both sources of Linux answer, as libnetapi does for the same causes.
+constexpr std::uint32_t errorAccessDenied = 5;       // ERROR_ACCESS_DENIED
+constexpr std::uint32_t errorNotEnoughMemory = 8;    // ERROR_NOT_ENOUGH_MEMORY
+constexpr std::uint32_t errorInvalidData = 13;       // ERROR_INVALID_DATA
+constexpr std::uint32_t errorNetnameDeleted = 64;    // ERROR_NETNAME_DELETED: the connection dropped
+constexpr std::uint32_t errorCannotComplete = 1003;  // libnetapi's word for no connection to IPC$
+constexpr std::uint32_t errorLogonFailure = 1326;    // ERROR_LOGON_FAILURE
+
 // The outcome of a status the system's network-management calls answer (libnetapi on Linux,
 // netapi32 on Windows): 0 is done, a refused login (isRefusedLogin) is refusedLogin, a status
 // that says no server answered at that name (isNoConnection) is unreachable, the rest failed.

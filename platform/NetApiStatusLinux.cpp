@@ -8,7 +8,7 @@ namespace {
 // libnetapi answers Windows's codes; these say the connection itself failed.
 constexpr std::array<std::uint32_t, 8> noConnectionStatuses{
     53,    // ERROR_BAD_NETPATH
-    1003,  // libnetapi's only word when it gets no connection to IPC$
+    errorCannotComplete,
     1203,  // ERROR_NO_NET_OR_BAD_PATH
     1222,  // ERROR_NO_NETWORK
     1225,  // ERROR_CONNECTION_REFUSED

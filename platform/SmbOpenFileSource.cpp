@@ -5,6 +5,7 @@
 #include "KeyringLogins.h"
 #include "OfferedLogins.h"
 #include "NetApiOpenFileSource.h"
+#include "NetApiStatus.h"
 #include "ServiceSession.h"
 
 #include <QByteArray>
@@ -20,14 +21,7 @@
 
 namespace {
 
-// Windows codes, as libnetapi answers them for the same causes.
-constexpr std::uint32_t errorAccessDenied = 5;
-constexpr std::uint32_t errorNotEnoughMemory = 8;
-constexpr std::uint32_t errorInvalidData = 13;
-constexpr std::uint32_t errorNetnameDeleted = 64;
-constexpr std::uint32_t errorCannotComplete = 1003;
-constexpr std::uint32_t errorLogonFailure = 1326;
-
+// The codes are Windows's, as libnetapi answers them for the same causes (NetApiStatus.h).
 constexpr SourceStatus unreachable{SourceOutcome::unreachable, errorCannotComplete};
 constexpr SourceStatus loginRefused{SourceOutcome::refusedLogin, errorLogonFailure};
 
@@ -101,19 +95,13 @@ bool forcedToNetApi(const QByteArray& key)
     return listed.contains(key) || listed.contains("*");
 }
 
-// The host part the protocol takes: the inventory's "\\" prefix removed once.
-QByteArray hostName(const QString& server)
-{
-    const QString prefix = QStringLiteral("\\\\");
-    return (server.startsWith(prefix) ? server.mid(prefix.size()) : server).toUtf8();
-}
-
 std::u16string utf16(const QString& text)
 {
     return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
 }
 
-std::optional<QString> text(std::optional<std::u16string>&& utf16Text)
+// Takes the text by value, so that each is freed as soon as it is converted.
+std::optional<QString> text(std::optional<std::u16string> utf16Text)
 {
     if (!utf16Text)
         return std::nullopt;
@@ -126,7 +114,6 @@ struct Server {
     std::unique_ptr<srvsvc::ServiceSession> session;
     std::optional<LoginSource> login;      // the login the server accepted
     std::optional<AccountLogin> password;  // of that login, to reconnect; none for a ticket
-    bool remember = false;                 // a typed login for the keyring, once a call succeeded
     bool viaNetApi = false;                // the server speaks no dialect of ours
 };
 
@@ -174,10 +161,9 @@ private:
     {
         if (typed) {
             forget(server);
-            server.remember = typed->remember;
             AccountLogin login{typed->account, SecretText(typed->password.utf8())};
             const SourceStatus status =
-                logIn(host, server, LoginSource::typed, std::move(login), call).value_or(loginRefused);
+                logIn(host, server, LoginSource::typed, std::move(login), typed->remember, call).value_or(loginRefused);
             if (status.outcome == SourceOutcome::refusedLogin)
                 forget(server);
             return status;
@@ -208,7 +194,8 @@ private:
                 password = environmentLogin();
             if (automaticSources[i] != LoginSource::ticket && !password)
                 continue;
-            const std::optional<SourceStatus> status = logIn(host, server, automaticSources[i], std::move(password), call);
+            const std::optional<SourceStatus> status =
+                logIn(host, server, automaticSources[i], std::move(password), false, call);
             if (!status)
                 continue;
             if (status->outcome != SourceOutcome::refusedLogin)
@@ -221,9 +208,10 @@ private:
     }
 
     // Opens a session with one login and makes the call on it; none when GSSAPI could make no
-    // login of what the source holds (no ticket for the service, say).
+    // login of what the source holds (no ticket for the service, say). A typed login the person
+    // asked to remember goes to the keyring once this call succeeds on it.
     std::optional<SourceStatus> logIn(const QByteArray& host, Server& server, LoginSource source,
-                                      std::optional<AccountLogin> password, const Call& call)
+                                      std::optional<AccountLogin> password, bool remember, const Call& call)
     {
         try {
             server.session = openSession(host, password);
@@ -237,10 +225,9 @@ private:
         server.login = source;
         server.password = std::move(password);
         const SourceStatus status = onSession(host, server, call);
-        if (status.outcome == SourceOutcome::done && server.remember && server.password) {
+        if (status.outcome == SourceOutcome::done && remember && server.password) {
             if (const std::optional<AccountName> account = parseAccount(server.password->account))
                 rememberInKeyring(QString::fromUtf8(host), *account, server.password->password);
-            server.remember = false;
         }
         return status;
     }
