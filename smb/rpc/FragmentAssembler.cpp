@@ -16,70 +16,66 @@ FragmentAssembler::FragmentAssembler(std::uint32_t callId, std::uint16_t context
         throw std::invalid_argument("a fragment size with no room for stub data");
 }
 
-void FragmentAssembler::refuse(const char* what)
-{
-    m_failed = true;
-    throw ProtocolError(what);
-}
-
 void FragmentAssembler::add(Bytes pdu)
 {
     if (m_failed)
         throw std::logic_error("a fragment given to an assembler that refused the answer");
-    if (m_done)
-        refuse("an RPC fragment after the last fragment of the answer");
-
-    PduHeader header;
     try {
-        header = parseHeader(pdu, m_fragmentSize);
-    } catch (const ProtocolError&) {
+        addChecked(std::move(pdu));
+    } catch (...) {
         m_failed = true;
         throw;
     }
+}
+
+void FragmentAssembler::addChecked(Bytes pdu)
+{
+    if (m_done)
+        throw ProtocolError("an RPC fragment after the last fragment of the answer");
+
+    const PduHeader header = parseHeader(pdu, m_fragmentSize);
     if (header.callId != m_callId)
-        refuse("an RPC fragment of another call_id");
-    if (header.type == static_cast<std::uint8_t>(PduType::fault)) {
-        m_failed = true;
+        throw ProtocolError("an RPC fragment of another call_id");
+    if (header.type == static_cast<std::uint8_t>(PduType::fault))
         throw RpcFault(parseFaultStatus(pdu));
-    }
     if (header.type != static_cast<std::uint8_t>(PduType::response))
-        refuse("a call answered by an RPC PDU that is neither a response nor a fault");
+        throw ProtocolError("a call answered by an RPC PDU that is neither a response nor a fault");
     if (pdu.size() < responseHeaderLength)
-        refuse("an RPC response shorter than its header");
+        throw ProtocolError("an RPC response shorter than its header");
     const ResponseBody body = parseResponse(pdu);
     if (body.contextId != m_contextId)
-        refuse("an RPC response for another presentation context");
+        throw ProtocolError("an RPC response for another presentation context");
 
     const bool first = m_fragments == 0;
     const bool last = (header.flags & pfcLastFrag) != 0;
     if (first && (header.flags & pfcFirstFrag) == 0)
-        refuse("the first RPC fragment of an answer without PFC_FIRST_FRAG");
+        throw ProtocolError("the first RPC fragment of an answer without PFC_FIRST_FRAG");
     if (!first && (header.flags & pfcFirstFrag) != 0)
-        refuse("PFC_FIRST_FRAG on a later RPC fragment of the answer");
+        throw ProtocolError("PFC_FIRST_FRAG on a later RPC fragment of the answer");
     const std::size_t stub = body.stub.size();
     if (!last && stub == 0)
-        refuse("an RPC fragment before the last with no stub data");
+        throw ProtocolError("an RPC fragment before the last with no stub data");
     if (stub > m_maxBytes - m_stub.size())
-        refuse("an RPC answer above the largest answer accepted");
+        throw ProtocolError("an RPC answer above the largest answer accepted");
 
     if (first) {
         m_hinted = body.allocHint != 0;
         if (m_hinted) {
             if (body.allocHint > m_maxBytes)
-                refuse("an alloc_hint above the largest answer accepted");
+                throw ProtocolError("an alloc_hint above the largest answer accepted");
             m_hintLeft = body.allocHint;
         }
     } else if (m_hinted && body.allocHint != m_hintLeft) {
-        refuse("an alloc_hint that is not the previous one less the previous stub");
+        throw ProtocolError("an alloc_hint that is not the previous one less the previous stub");
     }
     if (m_hinted) {
         if (stub > m_hintLeft)
-            refuse("an RPC fragment with more stub than its alloc_hint announces");
+            throw ProtocolError("an RPC fragment with more stub than its alloc_hint announces");
         m_hintLeft -= stub;
         if (last && m_hintLeft != 0)
-            refuse("PFC_LAST_FRAG before the stub the alloc_hint announced");
+            throw ProtocolError("PFC_LAST_FRAG before the stub the alloc_hint announced");
         if (!last && m_hintLeft == 0)
-            refuse("no PFC_LAST_FRAG on the fragment that ends the alloc_hint");
+            throw ProtocolError("no PFC_LAST_FRAG on the fragment that ends the alloc_hint");
     }
 
     if (first) {

@@ -58,7 +58,7 @@ public:
     BytePieces take();
 
 private:
-    void refuse(const char* what);
+    void addChecked(Bytes pdu);
 
     std::uint32_t m_callId;
     std::uint16_t m_contextId;

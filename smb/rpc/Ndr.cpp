@@ -38,11 +38,10 @@ void Writer::string(std::u16string_view text)
     m_bytes.u16(0);
 }
 
-void Writer::uniqueString(const std::optional<std::u16string>& text)
+void Writer::uniqueString(std::u16string_view text)
 {
-    pointer(text.has_value());
-    if (text)
-        string(*text);
+    pointer(true);
+    string(text);
 }
 
 std::uint16_t Reader::u16()

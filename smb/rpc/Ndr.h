@@ -5,11 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
-// NDR 2.0 (C706 chapter 14) for the little the server service needs, on top of WireBytes:
+// NDR 2.0 (C706) for the little the server service needs, on top of WireBytes:
 // primitives at their natural alignment (counted from the start of the stub), pointers as
 // referent ids, conformant varying strings of UTF-16 ([string] wchar_t*) and conformant
 // arrays. Deferred pointees (the strings of an array of structures, after the array) are
@@ -32,13 +31,12 @@ public:
     // A conformant varying string, [string] wchar_t*: max count, offset 0, actual count, the
     // code units and the terminator (the counts include it).
     void string(std::u16string_view text);
-    // A top-level [unique, string] parameter: the pointer, then at once the string if present.
-    void uniqueString(const std::optional<std::u16string>& text);
+    // A top-level [unique, string] parameter that is present: the pointer, then at once the
+    // string.
+    void uniqueString(std::u16string_view text);
     // A conformant array's max count, before its elements.
     void conformance(std::uint32_t count) { u32(count); }
 
-    std::size_t size() const { return m_bytes.size(); }
-    ByteWriter& bytes() { return m_bytes; }
     Bytes take() { return m_bytes.take(); }
 
 private:
@@ -69,8 +67,6 @@ public:
     // The stub ends here; any byte left over is refused.
     void expectEnd() const;
 
-    std::size_t remaining() const { return m_bytes.remaining(); }
-    std::size_t position() const { return m_bytes.position(); }
 
 private:
     PieceReader m_bytes;

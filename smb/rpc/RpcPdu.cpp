@@ -138,7 +138,7 @@ BindAck decodeBindAck(ByteView pdu, std::uint32_t callId, std::uint16_t maxFragm
     BindAck ack;
     ack.maxXmitFrag = reader.u16();
     ack.maxRecvFrag = reader.u16();
-    ack.assocGroupId = reader.u32();
+    reader.skip(4);  // assoc_group_id
     const std::uint16_t secondaryAddressLength = reader.u16();
     reader.skip(secondaryAddressLength);
     reader.align(4);

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <stdexcept>
 
-// The connection-oriented DCE/RPC PDUs the client sends and reads (C706 chapter 12, MS-RPCE
-// 2.2.2): bind, bind_ack and bind_nak, request, response and fault. Little-endian integers,
+// The connection-oriented DCE/RPC PDUs the client sends and reads (C706 and MS-RPCE):
+// bind, bind_ack and bind_nak, request, response and fault. Little-endian integers,
 // ASCII characters and IEEE floats (the data representation 0x10, 0, 0, 0), no RPC-level
 // authentication: the SMB session signs or encrypts, so auth_length is always 0.
 namespace rpc {
@@ -59,7 +59,6 @@ constexpr std::size_t commonHeaderLength = 16;
 // The common header with alloc_hint, p_cont_id and opnum (request) or cancel_count (response).
 constexpr std::size_t requestHeaderLength = 24;
 constexpr std::size_t responseHeaderLength = 24;
-constexpr std::size_t faultLength = 32;
 // C706's MustRecvFragSize: the smallest fragment any peer must accept, and so the smallest size
 // a bind_ack may grant.
 constexpr std::uint16_t minFragment = 1432;
@@ -84,7 +83,6 @@ Bytes encodeBind(std::uint32_t callId, const SyntaxId& interface, std::uint16_t 
 struct BindAck {
     std::uint16_t maxXmitFrag = 0;  // the largest fragment the server sends
     std::uint16_t maxRecvFrag = 0;  // the largest fragment the server takes
-    std::uint32_t assocGroupId = 0;
 };
 
 // Reads the server's answer to a bind: a bind_ack whose one result accepts the context with

@@ -116,9 +116,10 @@ std::uint64_t Smb2Channel::send(const Request& request, PreauthHash* preauth)
     if (sign)
         smb2::sign(m_security->signing, m_security->keys.signing, message);
     guarded([&] {
-        m_transport->send(encrypt ? smb2::encrypt(m_security->cipher, m_security->keys.encryption,
-                                                  m_security->sessionId, message)
-                                  : message);
+        if (encrypt)
+            m_transport->send(smb2::encrypt(m_security->cipher, m_security->keys.encryption, m_security->sessionId, message));
+        else
+            m_transport->send(message);
     });
     m_pending[messageId] = Pending{encrypt, m_security.has_value(), false, std::nullopt};
     return messageId;
@@ -155,9 +156,8 @@ void Smb2Channel::drain()
     // discarded: Samba 4.17 may panic when a connection ends under a pending pipe READ.
     while (!m_transportLost && owed()) {
         try {
-            const Bytes frame = m_transport->receive();
             bool encrypted = false;
-            const Response response = take(frame, encrypted);
+            const Response response = take(m_transport->receive(), encrypted);
             if (!isInterim(response.header))
                 m_pending.erase(response.header.messageId);
         } catch (const ProtocolError&) {
@@ -169,11 +169,13 @@ void Smb2Channel::drain()
     m_pending.clear();
 }
 
-Response Smb2Channel::take(ByteView frame, bool& encrypted) const
+Response Smb2Channel::take(Bytes frame, bool& encrypted) const
 {
     encrypted = isTransform(frame);
-    if (!encrypted)
-        return Response{readResponseHeader(frame), Bytes(frame.begin(), frame.end())};
+    if (!encrypted) {
+        const Header header = readResponseHeader(frame);
+        return Response{header, std::move(frame)};
+    }
     if (!m_security || m_security->keys.decryption.empty())
         throw ProtocolError("an encrypted response on a session without encryption");
     Bytes message;
@@ -190,9 +192,8 @@ Response Smb2Channel::take(ByteView frame, bool& encrypted) const
 
 void Smb2Channel::receiveNext()
 {
-    const Bytes frame = m_transport->receive();
     bool encrypted = false;
-    Response response = take(frame, encrypted);
+    Response response = take(m_transport->receive(), encrypted);
     const auto found = m_pending.find(response.header.messageId);
     if (found == m_pending.end() || found->second.response)
         throw ProtocolError("a response to no outstanding request");

@@ -83,7 +83,7 @@ private:
     std::uint16_t charge(std::uint32_t payload) const;
     bool owed() const;
     void receiveNext();
-    Response take(ByteView frame, bool& encrypted) const;
+    Response take(Bytes frame, bool& encrypted) const;
     void checkUsable() const;
     template <typename Step>
     void guarded(Step step);

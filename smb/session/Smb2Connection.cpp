@@ -176,9 +176,4 @@ bool Connection::encrypts() const
     return m_state->channel.encrypts();
 }
 
-const std::string& Connection::host() const
-{
-    return m_state->options.host;
-}
-
 } // namespace smb2

@@ -52,7 +52,6 @@ public:
     Dialect dialect() const;
     // Whether the session, or the IPC$ tree, encrypts its messages.
     bool encrypts() const;
-    const std::string& host() const;
 
     struct State;
 

@@ -103,7 +103,7 @@ std::uint32_t readU32(ByteView bytes, std::size_t at)
     return value;
 }
 
-// ---- Key derivation: SP800-108 in counter mode with HMAC-SHA256 (MS-SMB2 3.1.4.2) ----
+// ---- Key derivation: SP800-108 in counter mode with HMAC-SHA256 ----
 
 Bytes kbkdf(ByteView key, ByteView label, ByteView context, std::size_t length)
 {
@@ -331,7 +331,7 @@ Bytes signature(SigningAlgorithm algorithm, ByteView key, ByteView message)
     }
     case SigningAlgorithm::aesGmac: {
         requireSixteenByteKey(key, "AES-128-GMAC");
-        // MS-SMB2 3.1.4.1: MessageId, then 32 bits of which bit 0 tells a server's message and
+        // The nonce: MessageId, then 32 bits of which bit 0 tells a server's message and
         // bit 1 a CANCEL request.
         const std::uint16_t command = static_cast<std::uint16_t>(message[12] | (message[13] << 8));
         const std::uint32_t flags = readU32(message, 16);

@@ -28,11 +28,11 @@ enum class SigningAlgorithm : std::uint16_t { hmacSha256 = 0xFFFF, aesCmac = 0, 
 // The values are the cipher identifiers of the negotiate context.
 enum class Cipher : std::uint16_t { none = 0, aes128Ccm = 1, aes128Gcm = 2, aes256Ccm = 3, aes256Gcm = 4 };
 
-// The SMB2 header's size, and where its signature field lies (MS-SMB2 2.2.1).
+// The SMB2 header's size, and where its signature field lies.
 inline constexpr std::size_t headerSize = 64;
 inline constexpr std::size_t signatureOffset = 48;
 inline constexpr std::size_t signatureSize = 16;
-// The transform header's size (MS-SMB2 2.2.41): 0xFD 'S' 'M' 'B', signature, nonce, original
+// The transform header's size: 0xFD 'S' 'M' 'B', signature, nonce, original
 // message size, reserved, flags, session id.
 inline constexpr std::size_t transformHeaderSize = 52;
 inline constexpr std::size_t transformNonceSize = 16;
@@ -45,7 +45,7 @@ struct SessionKeys {
     Bytes decryption;  // server to client
 };
 
-// Derives the keys as the dialect says (MS-SMB2 3.2.5.3.1): 2.x signs with the session key
+// Derives the keys as the dialect says: 2.x signs with the session key
 // itself (its first 16 bytes, zero-padded); 3.0 and 3.0.2 use the fixed labels and contexts
 // and only AES-128-CCM; 3.1.1 uses the pre-authentication hash (64 bytes) as context, and a
 // 256-bit cipher takes 32-byte encryption keys derived from the full session key. preauthHash

@@ -51,7 +51,7 @@ Header readResponseHeader(ByteView message)
         throw ProtocolError("a compound response to a single request");
     header.messageId = reader.u64();
     if (header.flags & flags::asyncCommand) {
-        header.asyncId = reader.u64();
+        reader.skip(8);  // the async id, in place of the tree id
     } else {
         reader.skip(4);
         header.treeId = reader.u32();

@@ -42,7 +42,6 @@ struct Header {
     std::uint16_t credits = 0;  // asked for in a request, granted in a response
     std::uint32_t flags = 0;
     std::uint64_t messageId = 0;
-    std::uint64_t asyncId = 0;  // in place of the tree id when flags has asyncCommand
     std::uint32_t treeId = 0;
     std::uint64_t sessionId = 0;
 };

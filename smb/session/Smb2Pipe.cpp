@@ -13,12 +13,21 @@ namespace {
 // More READs than this at once would not be answered by any server before the progress limit.
 constexpr std::size_t maxReadsAtOnce = 8192;
 
-Bytes readResult(const Response& response, std::uint32_t maxBytes)
+// The data, left where it came: the response's own buffer, cut down to it.
+Bytes dataOf(Bytes message, ByteView data)
+{
+    const auto offset = static_cast<std::size_t>(data.data() - message.data());
+    message.erase(message.begin(), message.begin() + static_cast<std::ptrdiff_t>(offset));
+    message.resize(data.size());
+    return message;
+}
+
+Bytes readResult(Response response, std::uint32_t maxBytes)
 {
     switch (response.header.status) {
     case status::success: {
         const ByteView data = parseReadResponse(response.message, maxBytes);
-        return Bytes(data.begin(), data.end());
+        return data.empty() ? Bytes{} : dataOf(std::move(response.message), data);
     }
     case status::insufficientResources:
     case status::pipeEmpty:
@@ -41,7 +50,7 @@ Bytes Smb2Pipe::transceive(ByteView pdu, std::uint32_t maxReply)
 {
     if (pdu.size() > m_limits.maxTransact || maxReply > m_limits.maxTransact)
         throw std::invalid_argument("pipe transceive larger than the server allows");
-    const Response response = m_channel.call(
+    Response response = m_channel.call(
         {Command::ioctl, ioctlRequestBody(fsctl::pipeTransceive, m_file, pdu, maxReply), m_treeId,
          std::max(static_cast<std::uint32_t>(pdu.size()), maxReply)});
     if (response.header.status == status::bufferOverflow)
@@ -49,7 +58,7 @@ Bytes Smb2Pipe::transceive(ByteView pdu, std::uint32_t maxReply)
     if (response.header.status != status::success)
         throw ServerStatus(response.header.status);
     const ByteView reply = parseIoctlResponse(response.message, fsctl::pipeTransceive, maxReply);
-    return Bytes(reply.begin(), reply.end());
+    return reply.empty() ? Bytes{} : dataOf(std::move(response.message), reply);
 }
 
 std::vector<Bytes> Smb2Pipe::readMany(std::size_t count, std::uint32_t maxBytes)

@@ -31,13 +31,18 @@ FileEnumAnswer ServiceSession::listFiles(const std::u16string& server)
             return answer;
         if (all.files.size() + answer.files.size() > maxRecords)
             throw ProtocolError("the server lists more open files than any answer may hold");
-        all.files.insert(all.files.end(), std::make_move_iterator(answer.files.begin()),
-                         std::make_move_iterator(answer.files.end()));
+        const bool noRecords = answer.files.empty();
+        // The first chunk (Samba's only one) is taken whole, not copied record by record.
+        if (all.files.empty())
+            all.files = std::move(answer.files);
+        else
+            all.files.insert(all.files.end(), std::make_move_iterator(answer.files.begin()),
+                             std::make_move_iterator(answer.files.end()));
         all.totalEntries = answer.totalEntries;
         if (answer.status == 0)
             return all;
         // More data without a new resume handle, or without records, would loop for ever.
-        if (!answer.resumeHandle || answer.files.empty() || answer.resumeHandle == resume)
+        if (!answer.resumeHandle || noRecords || answer.resumeHandle == resume)
             throw ProtocolError("the server asked for another chunk without a way to ask for it");
         resume = answer.resumeHandle;
     }

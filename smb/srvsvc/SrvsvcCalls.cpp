@@ -9,18 +9,13 @@ namespace srvsvc {
 
 namespace {
 
-// NetrFileEnum's only level here: FILE_INFO_3 (MS-SRVS 2.2.4.10), the one Samba serves.
+// NetrFileEnum's only level here: FILE_INFO_3, the one Samba serves.
 constexpr std::uint32_t level3 = 3;
 // The most data an answer may carry: all of it (MAX_PREFERRED_LENGTH).
 constexpr std::uint32_t maxPreferredLength = 0xFFFFFFFF;
 // The wire size of one FILE_INFO_3's fixed part: fi3_id, fi3_permissions, fi3_num_locks and
 // the two pointers.
 constexpr std::size_t fileInfo3FixedSize = 20;
-
-struct Pointers {
-    bool path = false;
-    bool user = false;
-};
 
 } // namespace
 
@@ -61,22 +56,23 @@ FileEnumAnswer decodeFileEnum(const BytePieces& stub)
             const std::size_t count = reader.conformance(fileInfo3FixedSize, maxRecords, "the FILE_INFO_3 array");
             if (count != entriesRead)
                 throw ProtocolError("a NetrFileEnum answer whose EntriesRead is not its array's count");
+            // A present pointer leaves an empty text in place, filled when its deferred string
+            // comes after the array, in the order of the pointers.
             answer.files.resize(count);
-            std::vector<Pointers> pointers(count);
-            for (std::size_t i = 0; i < count; ++i) {
-                FileInfo3& file = answer.files[i];
+            for (FileInfo3& file : answer.files) {
                 file.id = reader.u32();
                 file.permissions = reader.u32();
                 file.numLocks = reader.u32();
-                pointers[i].path = reader.uniquePointer();
-                pointers[i].user = reader.uniquePointer();
+                if (reader.uniquePointer())
+                    file.pathName.emplace();
+                if (reader.uniquePointer())
+                    file.userName.emplace();
             }
-            // The deferred strings, in the order of their pointers.
-            for (std::size_t i = 0; i < count; ++i) {
-                if (pointers[i].path)
-                    answer.files[i].pathName = reader.string();
-                if (pointers[i].user)
-                    answer.files[i].userName = reader.string();
+            for (FileInfo3& file : answer.files) {
+                if (file.pathName)
+                    *file.pathName = reader.string();
+                if (file.userName)
+                    *file.userName = reader.string();
             }
         } else if (entriesRead != 0) {
             throw ProtocolError("a NetrFileEnum answer with entries and no array");

@@ -50,7 +50,6 @@ public:
     // Skips to the next multiple of alignment, counted from the start of the run.
     void align(std::size_t alignment);
 
-    std::size_t position() const { return m_position; }
     std::size_t remaining() const { return m_size - m_position; }
 
 private:

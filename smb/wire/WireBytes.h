@@ -39,7 +39,6 @@ public:
 
     std::size_t position() const { return m_position; }
     std::size_t remaining() const { return m_bytes.size() - m_position; }
-    ByteView whole() const { return m_bytes; }
 
 private:
     void need(std::size_t count, const char* what) const;
