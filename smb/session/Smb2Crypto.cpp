@@ -1,5 +1,7 @@
 #include "Smb2Crypto.h"
 
+#include "Smb2Header.h"
+
 #include <openssl/core_names.h>
 #include <openssl/crypto.h>
 #include <openssl/err.h>
@@ -87,22 +89,6 @@ ByteView withNul(std::string_view value)
     return ByteView(reinterpret_cast<const std::uint8_t*>(value.data()), value.size() + 1);
 }
 
-std::uint64_t readU64(ByteView bytes, std::size_t at)
-{
-    std::uint64_t value = 0;
-    for (std::size_t i = 8; i-- > 0;)
-        value = (value << 8) | bytes[at + i];
-    return value;
-}
-
-std::uint32_t readU32(ByteView bytes, std::size_t at)
-{
-    std::uint32_t value = 0;
-    for (std::size_t i = 4; i-- > 0;)
-        value = (value << 8) | bytes[at + i];
-    return value;
-}
-
 // ---- Key derivation: SP800-108 in counter mode with HMAC-SHA256 ----
 
 Bytes kbkdf(ByteView key, ByteView label, ByteView context, std::size_t length)
@@ -148,9 +134,6 @@ bool isCcm(Cipher cipher)
 }
 
 // ---- Signing ----
-
-enum : std::uint32_t { flagServerToRedir = 0x00000001 };
-enum : std::uint16_t { commandCancel = 0x000C };
 
 // Feeds a message to a MAC with its signature field read as zeros.
 void updateZeroedSignature(EVP_MAC_CTX* ctx, ByteView message)
@@ -214,7 +197,6 @@ constexpr std::size_t tfSignature = 4;
 constexpr std::size_t tfNonce = 20;
 constexpr std::size_t tfOriginalSize = 36;
 constexpr std::size_t tfFlags = 42;
-constexpr std::size_t tfSessionId = 44;
 
 Owned<EVP_CIPHER_CTX> cipherContext(Cipher cipher, ByteView key, ByteView nonce, bool encrypting,
     const std::uint8_t* expectedTag)
@@ -237,24 +219,6 @@ Owned<EVP_CIPHER_CTX> cipherContext(Cipher cipher, ByteView key, ByteView nonce,
               encrypting ? 1 : 0),
         "cipher key");
     return ctx;
-}
-
-void writeU16(std::uint8_t* at, std::uint16_t value)
-{
-    at[0] = static_cast<std::uint8_t>(value);
-    at[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void writeU32(std::uint8_t* at, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-void writeU64(std::uint8_t* at, std::uint64_t value)
-{
-    for (int i = 0; i < 8; ++i)
-        at[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 } // namespace
@@ -333,17 +297,20 @@ Bytes signature(SigningAlgorithm algorithm, ByteView key, ByteView message)
         requireSixteenByteKey(key, "AES-128-GMAC");
         // The nonce: MessageId, then 32 bits of which bit 0 tells a server's message and
         // bit 1 a CANCEL request.
-        const std::uint16_t command = static_cast<std::uint16_t>(message[12] | (message[13] << 8));
-        const std::uint32_t flags = readU32(message, 16);
-        std::uint32_t roleBits = flags & flagServerToRedir;
-        if (command == commandCancel)
+        ByteReader header(message);
+        header.seek(12);
+        const auto command = static_cast<Command>(header.u16());
+        header.seek(16);
+        std::uint32_t roleBits = header.u32() & flags::serverToRedirector;
+        if (command == Command::cancel)
             roleBits |= 0x2;
-        std::array<std::uint8_t, 12> nonce{};
-        writeU64(nonce.data(), readU64(message, 24));
-        writeU32(nonce.data() + 8, roleBits);
+        header.seek(24);
+        ByteWriter nonce;
+        nonce.u64(header.u64());  // MessageId
+        nonce.u32(roleBits);
         const OSSL_PARAM params[] = {
             text(OSSL_MAC_PARAM_CIPHER, "AES-128-GCM"),
-            octets(OSSL_MAC_PARAM_IV, nonce),
+            octets(OSSL_MAC_PARAM_IV, nonce.view()),
             OSSL_PARAM_construct_end(),
         };
         return mac("GMAC", params, key, message);
@@ -385,12 +352,16 @@ Bytes encrypt(Cipher cipher, ByteView key, std::uint64_t sessionId, ByteView mes
         throw std::invalid_argument("message too large for a transform header");
     const int length = intLength(message.size());
 
-    Bytes out(transformHeaderSize + message.size(), 0);
-    std::copy(transformProtocolId.begin(), transformProtocolId.end(), out.begin());
-    std::copy(nonceField.begin(), nonceField.end(), out.begin() + tfNonce);
-    writeU32(out.data() + tfOriginalSize, static_cast<std::uint32_t>(message.size()));
-    writeU16(out.data() + tfFlags, flagEncrypted);
-    writeU64(out.data() + tfSessionId, sessionId);
+    ByteWriter header;
+    header.bytes(transformProtocolId);
+    header.zeros(signatureSize);  // the tag, once computed
+    header.bytes(nonceField);
+    header.u32(static_cast<std::uint32_t>(message.size()));
+    header.u16(0);  // reserved
+    header.u16(flagEncrypted);
+    header.u64(sessionId);
+    Bytes out = header.take();
+    out.resize(transformHeaderSize + message.size());
     const ByteView aad(out.data() + tfNonce, transformHeaderSize - tfNonce);
 
     const Owned<EVP_CIPHER_CTX> ctx = cipherContext(cipher, key, nonceField, true, nullptr);
@@ -418,13 +389,14 @@ Bytes decrypt(Cipher cipher, ByteView key, std::uint64_t sessionId, ByteView tra
         throw ProtocolError("transform message shorter than its header");
     if (!std::equal(transformProtocolId.begin(), transformProtocolId.end(), transformed.begin()))
         throw ProtocolError("not a transform message");
-    const std::uint16_t flags =
-        static_cast<std::uint16_t>(transformed[tfFlags] | (transformed[tfFlags + 1] << 8));
-    if (flags != flagEncrypted)
+    ByteReader header(transformed);
+    header.seek(tfOriginalSize);
+    const std::size_t originalSize = header.u32();
+    header.seek(tfFlags);
+    if (header.u16() != flagEncrypted)
         throw ProtocolError("transform message not marked as encrypted");
-    if (readU64(transformed, tfSessionId) != sessionId)
+    if (header.u64() != sessionId)
         throw ProtocolError("transform message for another session");
-    const std::size_t originalSize = readU32(transformed, tfOriginalSize);
     if (originalSize != transformed.size() - transformHeaderSize)
         throw ProtocolError("transform message's original size differs from what follows its header");
     if (originalSize < headerSize)

@@ -17,6 +17,7 @@ enum class Command : std::uint16_t {
     close = 6,
     read = 8,
     ioctl = 11,
+    cancel = 12,
 };
 
 namespace flags {
