@@ -67,16 +67,7 @@ std::vector<std::string> shown(const OpenFileList& list)
 template <class Source>
 class SambaAdmin : public SambaTest {
 protected:
-    SambaAdmin() : SambaTest("ADMIN") {}
-
-    void SetUp() override
-    {
-        SambaTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        alice = &hold("ALICE", FileHolder::Access::readOnly, {"report.PDF", "Docs/Notes.txt"});
-        bob = &hold("BOB", FileHolder::Access::readWrite, {"Docs/budget.xlsx"});
-    }
+    SambaAdmin() : SambaTest("ADMIN", Password::variable, Files::threeHeld) {}
 
     // "user permissions path" for a held file, whose path the server reports by drive letter and
     // backslashes.
@@ -95,8 +86,6 @@ protected:
     }
 
     Source source;
-    FileHolder* alice = nullptr;
-    FileHolder* bob = nullptr;
 };
 
 TYPED_TEST_SUITE(SambaAdmin, Sources, SourceNames);
@@ -117,10 +106,10 @@ TYPED_TEST(SambaAdmin, CloseEndsThatOpenOnlyAndOnce)
     const std::uint32_t budget = this->bobsFile();
     EXPECT_EQ(this->source.close(this->server(), budget), SourceStatus{});
     // Samba hands a close to the process serving that client; it takes a moment.
-    const auto closed = [&] { return !this->bob->works(0) && this->source.enumerate(this->server()).records.size() == 2; };
+    const auto closed = [&] { return !this->bobFiles->works(0) && this->source.enumerate(this->server()).records.size() == 2; };
     EXPECT_TRUE(QTest::qWaitFor(closed, 10000));
-    EXPECT_TRUE(this->alice->works(0));
-    EXPECT_TRUE(this->alice->works(1));
+    EXPECT_TRUE(this->aliceFiles->works(0));
+    EXPECT_TRUE(this->aliceFiles->works(1));
     EXPECT_EQ(this->source.close(this->server(), budget), noSuchFile);
 }
 
@@ -129,7 +118,7 @@ TYPED_TEST(SambaAdmin, AnOrdinaryUsersCloseIsDeniedAndTheFileStaysOpen)
     const std::uint32_t budget = this->bobsFile();
     this->source.useLogin(this->server(), {this->env("ALICE_USER"), SecretText(this->env("ALICE_PASSWORD").toStdString())});
     EXPECT_EQ(this->source.close(this->server(), budget), accessDenied);
-    EXPECT_TRUE(this->bob->works(0));
+    EXPECT_TRUE(this->bobFiles->works(0));
 }
 
 TYPED_TEST(SambaAdmin, NamesThatReachNoServerAnswerNoConnection)

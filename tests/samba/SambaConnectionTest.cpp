@@ -20,15 +20,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Stops and starts the fixture's own server through its test-server script.
-void restartTheServer(const QString& address)
-{
-    const QString script = QStringLiteral(TARNWICK_TEST_SERVER);
-    EXPECT_EQ(QProcess::execute(script, {QStringLiteral("stop"), QStringLiteral(TARNWICK_SAMBA_DIR)}), 0);
-    EXPECT_EQ(QProcess::execute(script, {QStringLiteral("start"), QStringLiteral(TARNWICK_SAMBA_DIR), address}), 0)
-        << "the test server did not start again";
-}
-
 // A client that leaves while a READ on a pipe is pending can make smbd 4.17 panic; the server
 // goes on with other clients, so only its logs tell.
 void expectNoPanicInTheServersLogs()
@@ -43,16 +34,7 @@ void expectNoPanicInTheServersLogs()
 
 class SambaConnectionBase : public SambaTest {
 protected:
-    SambaConnectionBase() : SambaTest("ADMIN") {}
-
-    void SetUp() override
-    {
-        SambaTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        hold("ALICE", FileHolder::Access::readOnly, {"report.PDF", "Docs/Notes.txt"});
-        hold("BOB", FileHolder::Access::readWrite, {"Docs/budget.xlsx"});
-    }
+    SambaConnectionBase() : SambaTest("ADMIN", Password::variable, Files::threeHeld) {}
 
     // A loopback address of this build's own for a proxy: the server's plus 10 (the domain
     // controller of tests/credentials takes the one after the server's).
@@ -92,7 +74,9 @@ TYPED_TEST(SambaConnection, AnswersAlteredOnTheWayListNothingWhileTheServersOwnL
 TYPED_TEST(SambaConnection, ListsAgainAfterTheServerRestarted)
 {
     ASSERT_EQ(this->source.enumerate(this->server()).status, SourceStatus{});
-    restartTheServer(this->env("ADDRESS"));
+    const QString script = QStringLiteral(TARNWICK_TEST_SERVER), dir = QStringLiteral(TARNWICK_SAMBA_DIR);
+    EXPECT_EQ(QProcess::execute(script, {QStringLiteral("stop"), dir}), 0);
+    ASSERT_EQ(QProcess::execute(script, {QStringLiteral("start"), dir, this->env("ADDRESS")}), 0) << "no restart";
     // The restart closed every held file; one held now shows the listing is fresh.
     this->hold("ALICE", FileHolder::Access::readOnly, {"README"});
     const OpenFileList list = this->source.enumerate(this->server());

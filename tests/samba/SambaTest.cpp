@@ -31,6 +31,10 @@ void SambaTest::SetUp()
         };
         ASSERT_TRUE(QTest::qWaitFor(noFilesOpen, 10000)) << "files of earlier tests stay open";
     }
+    if (m_files == Files::threeHeld) {
+        aliceFiles = &hold("ALICE", FileHolder::Access::readOnly, {"report.PDF", "Docs/Notes.txt"});
+        bobFiles = &hold("BOB", FileHolder::Access::readWrite, {"Docs/budget.xlsx"});
+    }
 }
 
 FileHolder& SambaTest::hold(const QString& account, FileHolder::Access access, const QStringList& relativePaths)

@@ -31,9 +31,12 @@ constexpr SourceStatus logonFailure{SourceOutcome::refusedLogin, 1326};
 class SambaTest : public ::testing::Test {
 protected:
     enum class Password { variable, file };
+    // threeHeld: alice holds report.PDF and Docs/Notes.txt read-only, bob Docs/budget.xlsx
+    // read-write, from SetUp on.
+    enum class Files { none, threeHeld };
 
-    explicit SambaTest(QString account, Password password = Password::variable)
-        : m_account(std::move(account)), m_password(password) {}
+    explicit SambaTest(QString account, Password password = Password::variable, Files files = Files::none)
+        : m_account(std::move(account)), m_password(password), m_files(files) {}
     void SetUp() override;
 
     // A value of server.env without its TARNWICK_SMB_ prefix: ADDRESS, SHARE, ALICE_USER, ...
@@ -44,9 +47,13 @@ protected:
     // Holds files of the share open as an account ("ALICE", "BOB") until the test ends.
     FileHolder& hold(const QString& account, FileHolder::Access access, const QStringList& relativePaths);
 
+    FileHolder* aliceFiles = nullptr;  // with Files::threeHeld
+    FileHolder* bobFiles = nullptr;
+
 private:
     QString m_account;
     Password m_password;
+    Files m_files;
     QHash<QString, QString> m_env;
     std::vector<std::unique_ptr<FileHolder>> m_holders;
 };

@@ -27,6 +27,32 @@ live_pids() {
     return 0
 }
 
+# Signals each of the PIDS (one word, blank-separated) with the process group it leads, if any.
+signal_daemons() {
+    local pid
+    for pid in $2; do kill "-$1" -- "-$pid" 2>/dev/null || kill "-$1" "$pid" 2>/dev/null || true; done
+}
+
+gone() {
+    local pid
+    for pid in $1; do
+        { kill -0 -- "-$pid" || kill -0 "$pid"; } 2>/dev/null && return 1
+    done
+    return 0
+}
+
+# stop_daemons DIR WHAT: TERM to the script's daemon_pids of DIR, then KILL to whatever of them
+# is left after 10 s; WHAT names them in the messages.
+stop_daemons() {
+    local pids
+    pids=$(daemon_pids "$1")
+    [ -n "$pids" ] || { echo "$fixture: no $2 runs for $1"; return 0; }
+    signal_daemons TERM "$pids"
+    wait_for 100 gone "$pids" && { echo "$fixture: stopped the $2 for $1"; return 0; }
+    signal_daemons KILL "$pids"
+    echo "$fixture: killed the $2 for $1"
+}
+
 # wait_for TENTHS COMMAND...: the scripts' one poll loop.
 . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/wait.sh"
 

@@ -15,12 +15,6 @@
 #include <utility>
 #include <vector>
 
-namespace {
-
-const rpc::SyntaxId anyInterface{{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}, 1, 0};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     ByteReader input(ByteView(data, size));
@@ -63,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pipe.script(std::move(answers));
     rpc::RpcPipe rpc(pipe);
     try {
-        rpc.bind(anyInterface, asked);
+        rpc.bind(rpctest::srvsvc, asked);
         if (rpc.fragmentSize() > asked || rpc.transmitFragmentSize() > asked)
             std::abort();
         const BytePieces stub = rpc.call(9, Bytes{1, 2, 3, 4});

@@ -9,11 +9,7 @@
 namespace {
 
 using namespace rpc;
-
-// srvsvc 4b324fc8-1670-01d3-1278-5a47bf6ee188 version 3.0, written out here so that this test
-// needs nothing above the RPC layer.
-const SyntaxId srvsvc{
-    {0xc8, 0x4f, 0x32, 0x4b, 0x70, 0x16, 0xd3, 0x01, 0x12, 0x78, 0x5a, 0x47, 0xbf, 0x6e, 0xe1, 0x88}, 3, 0};
+using rpctest::srvsvc;
 
 TEST(RpcPdu, BindToSrvsvcWithNdr)
 {

@@ -11,9 +11,7 @@ namespace {
 using namespace rpc;
 using rpctest::Cutting;
 using rpctest::ScriptedPipe;
-
-const SyntaxId srvsvc{
-    {0xc8, 0x4f, 0x32, 0x4b, 0x70, 0x16, 0xd3, 0x01, 0x12, 0x78, 0x5a, 0x47, 0xbf, 0x6e, 0xe1, 0x88}, 3, 0};
+using rpctest::srvsvc;
 
 // Binds (call_id 1) with the server granting the given sizes; the first call is call_id 2.
 void bind(ScriptedPipe& pipe, RpcPipe& rpc, std::uint16_t xmit = 5840, std::uint16_t recv = 5840)

@@ -17,6 +17,11 @@
 
 namespace rpctest {
 
+// srvsvc 4b324fc8-1670-01d3-1278-5a47bf6ee188 version 3.0, written out here so that the RPC tests
+// need nothing above the RPC layer.
+inline const rpc::SyntaxId srvsvc{
+    {0xc8, 0x4f, 0x32, 0x4b, 0x70, 0x16, 0xd3, 0x01, 0x12, 0x78, 0x5a, 0x47, 0xbf, 0x6e, 0xe1, 0x88}, 3, 0};
+
 struct Pdu {
     std::uint8_t type = static_cast<std::uint8_t>(rpc::PduType::response);
     std::uint8_t flags = 0;
@@ -28,7 +33,7 @@ struct Pdu {
     std::uint8_t versionMinor = 0;
     std::uint8_t drep0 = 0x10;
     std::uint16_t authLength = 0;
-    std::optional<std::uint16_t> fragLength;  // the true length unless given
+    std::optional<std::uint16_t> fragLength = std::nullopt;  // the true length unless given
 };
 
 inline Bytes encode(const Pdu& pdu)
@@ -55,29 +60,23 @@ inline Bytes encode(const Pdu& pdu)
 
 inline Bytes response(std::uint8_t flags, std::uint32_t allocHint, Bytes stub, std::uint32_t callId = 1)
 {
-    Pdu pdu;
-    pdu.flags = flags;
-    pdu.allocHint = allocHint;
-    pdu.body = std::move(stub);
-    pdu.callId = callId;
-    return encode(pdu);
+    return encode({.flags = flags, .callId = callId, .allocHint = allocHint, .body = std::move(stub)});
+}
+
+// A PDU other than a response, whole in one fragment.
+inline Bytes whole(rpc::PduType type, Bytes body, std::uint32_t callId = 1, std::uint8_t flags = rpc::pfcFirstFrag | rpc::pfcLastFrag)
+{
+    return encode({.type = static_cast<std::uint8_t>(type), .flags = flags, .callId = callId, .body = std::move(body)});
 }
 
 inline Bytes fault(std::uint32_t status, std::uint32_t callId = 1)
 {
-    Pdu pdu;
-    pdu.type = static_cast<std::uint8_t>(rpc::PduType::fault);
-    pdu.flags = rpc::pfcFirstFrag | rpc::pfcLastFrag;
-    pdu.callId = callId;
     ByteWriter body;
     body.u32(24);  // alloc_hint
-    body.u16(0);   // p_cont_id
-    body.u8(0);    // cancel_count
-    body.u8(0);    // flags
+    body.u32(0);   // p_cont_id, cancel_count, flags
     body.u32(status);
     body.u32(0);
-    pdu.body = body.take();
-    return encode(pdu);
+    return whole(rpc::PduType::fault, body.take(), callId);
 }
 
 struct BindAckFields {
@@ -94,10 +93,6 @@ struct BindAckFields {
 
 inline Bytes bindAck(const BindAckFields& fields)
 {
-    Pdu pdu;
-    pdu.type = static_cast<std::uint8_t>(rpc::PduType::bindAck);
-    pdu.flags = fields.flags;
-    pdu.callId = fields.callId;
     // The body starts at offset 16 of the PDU: its alignment is counted from there.
     ByteWriter body;
     body.zeros(16);
@@ -118,22 +113,13 @@ inline Bytes bindAck(const BindAckFields& fields)
         body.u16(fields.transfer.versionMajor);
         body.u16(fields.transfer.versionMinor);
     }
-    Bytes whole = body.take();
-    pdu.body.assign(whole.begin() + 16, whole.end());
-    return encode(pdu);
+    const Bytes all = body.take();
+    return whole(rpc::PduType::bindAck, Bytes(all.begin() + 16, all.end()), fields.callId, fields.flags);
 }
 
-inline Bytes bindNak(std::uint16_t reason, std::uint32_t callId = 1)
+inline Bytes bindNak(std::uint8_t reason)
 {
-    Pdu pdu;
-    pdu.type = static_cast<std::uint8_t>(rpc::PduType::bindNak);
-    pdu.flags = rpc::pfcFirstFrag | rpc::pfcLastFrag;
-    pdu.callId = callId;
-    ByteWriter body;
-    body.u16(reason);
-    body.u8(0);  // no versions
-    pdu.body = body.take();
-    return encode(pdu);
+    return whole(rpc::PduType::bindNak, {reason, 0, 0});  // reject reason (16 bits), no versions
 }
 
 // How a server cuts its answer into fragments.

@@ -17,6 +17,8 @@ using gssacceptor::Outcome;
 
 namespace {
 
+constexpr char right[] = "Correct horse 1";  // alice's
+
 class GssLoginTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -48,15 +50,12 @@ TEST_F(GssLoginTest, PasswordLoginEstablishesOnlyWithTheRightAccount)
         PasswordLogin login;
         bool established;
     };
-    const char right[] = "Correct horse 1";
-    const char wrong[] = "Correct horse 2";
-    const char bobs[] = "Battery staple 2";
     const Case cases[] = {
         {"DOMAIN\\user, right password", {"alice", "TARNTEST", "", right}, true},
         {"user alone", {"alice", "", "", right}, true},
-        {"wrong password", {"alice", "TARNTEST", "", wrong}, false},
+        {"wrong password", {"alice", "TARNTEST", "", "Correct horse 2"}, false},
         {"unknown user", {"mallory", "TARNTEST", "", right}, false},
-        {"user@REALM, Kerberos unreachable: NTLMSSP with the realm as domain", {"bob", "", "EXAMPLE.TEST", bobs}, true},
+        {"user@REALM, Kerberos unreachable: NTLMSSP with the realm as domain", {"bob", "", "EXAMPLE.TEST", "Battery staple 2"}, true},
     };
     for (const Case& c : cases) {
         GssLogin login = GssLogin::withPassword("fileserver.example.test", c.login);
@@ -75,7 +74,6 @@ TEST_F(GssLoginTest, PasswordLoginEstablishesOnlyWithTheRightAccount)
 
 TEST_F(GssLoginTest, EachLoginHasItsOwnSessionKey)
 {
-    const char right[] = "Correct horse 1";
     GssLogin first = GssLogin::withPassword("fileserver", {"alice", "TARNTEST", "", right});
     GssLogin second = GssLogin::withPassword("fileserver", {"alice", "TARNTEST", "", right});
     const Outcome a = exchange(first);
@@ -93,7 +91,6 @@ TEST_F(GssLoginTest, EachLoginHasItsOwnSessionKey)
 
 TEST_F(GssLoginTest, GarbageFromTheServerIsLoginUnavailable)
 {
-    const char right[] = "Correct horse 1";
     GssLogin login = GssLogin::withPassword("fileserver", {"alice", "TARNTEST", "", right});
     EXPECT_FALSE(login.step({}).empty());
     EXPECT_THROW(login.step(Bytes{0x30, 0x03, 0x01, 0x02, 0x03}), LoginUnavailable);

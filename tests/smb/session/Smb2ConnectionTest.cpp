@@ -7,6 +7,7 @@
 #include "RpcPipe.h"
 #include "ServiceFiles.h"
 #include "Smb2Connection.h"
+#include "Smb2TestResponses.h"
 #include "SmbOpenFileSource.h"
 #include "SrvsvcCalls.h"
 
@@ -167,19 +168,6 @@ INSTANTIATE_TEST_SUITE_P(Smb2Connection, EveryServer,
                                          "ipc_encrypt"),
                          [](const auto& param) { return std::string(param.param); });
 
-TEST(Smb2Connection, WrongPasswordIsTheServersLogonFailure)
-{
-    REQUIRE_SERVER(server, "smb3_11");
-    TestServer wrong = *server;
-    wrong.password += "x";
-    try {
-        loggedIn(wrong);
-        FAIL() << "logged in with a wrong password";
-    } catch (const ServerStatus& refusal) {
-        EXPECT_EQ(refusal.status(), 0xC000006Du);
-    }
-}
-
 namespace {
 
 using Change = std::function<void(Bytes&)>;
@@ -217,12 +205,7 @@ bool isPlainInterim(const Bytes& message)
 // Puts a plain SMB2 response with the message id in place of an encrypted one.
 Change plainResponse(std::uint8_t messageId)
 {
-    return [=](Bytes& message) {
-        message.assign(64, 0);
-        message[0] = 0xFE, message[1] = 'S', message[2] = 'M', message[3] = 'B', message[4] = 64;
-        message[flagsOffset] = 0x1;
-        message[24] = messageId;
-    };
+    return [=](Bytes& message) { message = responseHeader({.messageId = messageId}); };
 }
 
 void PrintTo(const Tampering& tampering, std::ostream* out)
@@ -315,45 +298,8 @@ const Bytes smb1Reply = [] {
     return reply;
 }();
 
-// A response header to the NEGOTIATE (message id 0) or to another message id, interim or not.
-Bytes responseHeader(std::uint32_t status, std::uint64_t messageId, bool async)
-{
-    ByteWriter header;
-    header.u32(0x424D53FE);
-    header.u16(64);
-    header.u16(0);
-    header.u32(status);
-    header.u16(0);  // NEGOTIATE
-    header.u16(1);
-    header.u32(async ? 0x3 : 0x1);
-    header.u32(0);
-    header.u64(messageId);
-    header.zeros(32);
-    return header.take();
-}
-
-// A 2.0.2 NEGOTIATE response with no security buffer.
-Bytes negotiated202(std::uint64_t messageId = 0)
-{
-    ByteWriter message;
-    message.bytes(responseHeader(0, messageId, false));
-    message.u16(65);
-    message.u16(1);
-    message.u16(0x0202);
-    message.u16(0);
-    message.zeros(16);
-    message.u32(0);
-    for (int size = 0; size < 3; ++size)
-        message.u32(65536);
-    message.zeros(16);
-    message.u16(0);
-    message.u16(0);
-    message.u32(0);
-    return message.take();
-}
-
 const Bytes interim = [] {
-    Bytes reply = responseHeader(0x103, 0, true);
+    Bytes reply = responseHeader({.status = 0x103, .flags = 0x3});
     reply.resize(72, 0);
     reply[64] = 9;  // the error response's structure size
     return reply;
@@ -381,15 +327,15 @@ TEST(Smb2Connection, NegotiatesWithScriptedPeersOrFailsEachInItsOwnWay)
         return [](const ConnectOptions& options) { EXPECT_THROW(Connection::open(options), decltype(exception)); };
     };
     const Case cases[] = {
-        {"interim, then the answer", {interim, negotiated202()}, false,
+        {"interim, then the answer", {interim, negotiateResponse({.dialect = 0x0202})}, false,
          [](const ConnectOptions& options) { EXPECT_EQ(Connection::open(options)->dialect(), Dialect::smb202); }},
         {"interim only", {interim}, false, expect(Timeout(""))},
         {"silent", {}, false, expect(Timeout(""))},
         {"SMB1 only", {smb1Reply}, false, expect(DialectNotSpoken(""))},
-        {"refuses every dialect", {responseHeader(0xC00000BB, 0, false)}, false, expect(DialectNotSpoken(""))},
+        {"refuses every dialect", {responseHeader({.status = 0xC00000BB})}, false, expect(DialectNotSpoken(""))},
         {"closes", {}, true, expect(ConnectionLost(""))},
         {"not SMB", {Bytes(64, 0x42)}, false, expect(ProtocolError(""))},
-        {"answers another message id", {negotiated202(7)}, false, expect(ProtocolError(""))},
+        {"answers another message id", {negotiateResponse({.dialect = 0x0202, .messageId = 7})}, false, expect(ProtocolError(""))},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

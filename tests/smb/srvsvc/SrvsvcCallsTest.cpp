@@ -202,13 +202,11 @@ TEST(Srvsvc, LyingFileEnumAnswersAreRefused)
         {"no terminator", [&] { Bytes b = honest; b[pathAt + 12 + 12] = 'x'; return b; }},
         {"a terminator inside", [&] { Bytes b = honest; b[pathAt + 12 + 2] = 0; return b; }},
         {"a byte left over", [&] { Bytes b = honest; b.push_back(0); return b; }},
-        {"cut short", [&] { return Bytes(honest.begin(), honest.end() - 1); }},
-        {"empty", [&] { return Bytes{}; }},
     };
     EXPECT_EQ(srvsvc::decodeFileEnum(honest), two);
     for (const Case& c : cases)
         EXPECT_THROW(srvsvc::decodeFileEnum(c.stub()), ProtocolError) << c.name;
-    // Cut anywhere: a clean refusal.
+    // Cut anywhere, down to nothing: a clean refusal.
     for (std::size_t size = 0; size < honest.size(); ++size)
         EXPECT_THROW(srvsvc::decodeFileEnum(ByteView(honest.data(), size)), ProtocolError) << size;
 }
