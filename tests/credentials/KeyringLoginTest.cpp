@@ -4,6 +4,7 @@
 // serves, asks again after a wrong password, and stores a login it is asked to remember.
 #include "LoginBox.h"
 #include "ServerSource.h"
+#include "SmbOpenFileSource.h"
 #include "ServiceFiles.h"
 #include "WindowDriver.h"
 
@@ -139,6 +140,21 @@ TEST_F(KeyringServer, TheLoginBoxAsksPerServerNameAndOnlyARememberedLoginReaches
     EXPECT_EQ(remembered(otherName, QStringLiteral("TARNWICK")), password);
     const QString title = QStringLiteral("Log in to ") + address;
     EXPECT_EQ(titles, QStringList({title, title, QStringLiteral("Log in to ") + otherName}));
+}
+
+// A typed login to remember that the server refuses leaves no wish behind: the environment's
+// login that serves the next listing is not written to the keyring.
+TEST_F(KeyringServer, ARefusedLoginToRememberLeavesNothingForTheNextLoginToStore)
+{
+    SmbOpenFileSource source;
+    const QString server = QLatin1String("\\\\") + address;
+    source.useLogin(server, {admin, SecretText("not-the-password"), true});
+    EXPECT_EQ(source.enumerate(server).status.outcome, SourceOutcome::refusedLogin);
+    ::setenv("USER", admin.toUtf8().constData(), 1);
+    ::setenv("PASSWD", password.toUtf8().constData(), 1);
+    EXPECT_EQ(source.enumerate(server).status.outcome, SourceOutcome::done);
+    forgetCredentialEnvironment();
+    EXPECT_FALSE(runTool(QStringLiteral("secret-tool"), keyringCommand("lookup", address, QString())));
 }
 
 } // namespace
