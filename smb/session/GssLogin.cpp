@@ -12,16 +12,13 @@ namespace smb2 {
 namespace {
 
 // The mechanisms by their object identifiers: SPNEGO (1.3.6.1.5.5.2), the one every token goes
-// through; Kerberos 5 (1.2.840.113554.1.2.2) and NTLMSSP (1.3.6.1.4.1.311.2.2.10), the two it
-// may negotiate.
+// through; Kerberos 5 (MIT's gss_mech_set_krb5) and NTLMSSP (1.3.6.1.4.1.311.2.2.10), the two it
+// may negotiate. MIT exports no SPNEGO set, and NTLMSSP's comes from another package's header.
 char spnegoBytes[] = "\x2b\x06\x01\x05\x05\x02";
-char krb5Bytes[] = "\x2a\x86\x48\x86\xf7\x12\x01\x02\x02";
 char ntlmsspBytes[] = "\x2b\x06\x01\x04\x01\x82\x37\x02\x02\x0a";
 gss_OID_desc spnegoOid{6, spnegoBytes};
-gss_OID_desc krb5Oid{9, krb5Bytes};
 gss_OID_desc ntlmsspOid{10, ntlmsspBytes};
 gss_OID_set_desc spnegoOnly{1, &spnegoOid};
-gss_OID_set_desc krb5Only{1, &krb5Oid};
 gss_OID_set_desc ntlmsspOnly{1, &ntlmsspOid};
 
 // What the client asks of the login: the server proves itself where the mechanism can
@@ -175,7 +172,7 @@ GssLogin GssLogin::withTicket(const std::string& serverName)
     // single sign-on to make (a credential of another mechanism would be no ticket).
     {
         Credential kerberos;
-        const OM_uint32 major = gss_acquire_cred(&minor, GSS_C_NO_NAME, GSS_C_INDEFINITE, &krb5Only, GSS_C_INITIATE,
+        const OM_uint32 major = gss_acquire_cred(&minor, GSS_C_NO_NAME, GSS_C_INDEFINITE, gss_mech_set_krb5, GSS_C_INITIATE,
             kerberos.out(), nullptr, nullptr);
         if (GSS_ERROR(major))
             unavailable("no Kerberos ticket to log in with", major, minor);
@@ -185,7 +182,7 @@ GssLogin GssLogin::withTicket(const std::string& serverName)
         state->credential.out(), nullptr, nullptr);
     if (GSS_ERROR(major))
         unavailable("no credential for SPNEGO", major, minor);
-    major = gss_set_neg_mechs(&minor, state->credential.get(), &krb5Only);
+    major = gss_set_neg_mechs(&minor, state->credential.get(), gss_mech_set_krb5);
     if (GSS_ERROR(major))
         unavailable("cannot limit SPNEGO to Kerberos", major, minor);
     return GssLogin(std::move(state));

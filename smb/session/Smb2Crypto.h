@@ -23,7 +23,8 @@ enum class Dialect : std::uint16_t {
     smb311 = 0x0311,
 };
 
-enum class SigningAlgorithm : std::uint16_t { hmacSha256 = 0xFFFF, aesCmac = 0, aesGmac = 2 };
+// The values are the signing algorithm identifiers of the negotiate context.
+enum class SigningAlgorithm : std::uint16_t { hmacSha256 = 0, aesCmac = 1, aesGmac = 2 };
 
 // The values are the cipher identifiers of the negotiate context.
 enum class Cipher : std::uint16_t { none = 0, aes128Ccm = 1, aes128Gcm = 2, aes256Ccm = 3, aes256Gcm = 4 };

@@ -18,9 +18,7 @@ constexpr std::uint16_t signingContext = 8;
 constexpr std::uint16_t sha512 = 1;
 constexpr std::array offeredCiphers{Cipher::aes128Gcm, Cipher::aes128Ccm, Cipher::aes256Gcm, Cipher::aes256Ccm};
 // The signing algorithms' identifiers in the context, most preferred first.
-constexpr std::uint16_t aesCmacId = 1;
-constexpr std::uint16_t aesGmacId = 2;
-constexpr std::array offeredSigning{aesGmacId, aesCmacId};
+constexpr std::array offeredSigning{SigningAlgorithm::aesGmac, SigningAlgorithm::aesCmac};
 
 constexpr std::size_t negotiateRequestFixed = 36;
 constexpr std::size_t negotiateResponseFixed = 64;
@@ -102,10 +100,10 @@ void readContexts(ByteView message, std::uint32_t offset, std::uint16_t count, N
             negotiated.cipher = cipher;
         } else if (type == signingContext) {
             once(seenSigning);
-            const std::uint16_t algorithm = chosenValue(data, "signing");
+            const auto algorithm = static_cast<SigningAlgorithm>(chosenValue(data, "signing"));
             if (std::find(offeredSigning.begin(), offeredSigning.end(), algorithm) == offeredSigning.end())
                 throw ProtocolError("the server chose a signing algorithm not offered");
-            negotiated.gmacSigning = algorithm == aesGmacId;
+            negotiated.gmacSigning = algorithm == SigningAlgorithm::aesGmac;
         }
     }
     if (!seenPreauth)
@@ -153,7 +151,7 @@ Bytes negotiateRequestBody(const NegotiateOffer& offer)
         body.patch32(contextOffsetAt, static_cast<std::uint32_t>(headerSize + body.size()));
         writeContext(body, preauthIntegrityContext, preauthContext(offer.salt));
         writeContext(body, encryptionContext, listContext(offeredCiphers, [](Cipher c) { return static_cast<std::uint16_t>(c); }));
-        writeContext(body, signingContext, listContext(offeredSigning, [](std::uint16_t id) { return id; }));
+        writeContext(body, signingContext, listContext(offeredSigning, [](SigningAlgorithm a) { return static_cast<std::uint16_t>(a); }));
     }
     return body.take();
 }
