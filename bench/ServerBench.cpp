@@ -52,6 +52,14 @@ std::string environment(const char* name)
     return value;
 }
 
+std::string adminPassword()
+{
+    QFile file(QString::fromStdString(environment("TARNWICK_SMB_ADMIN_PASSWORD_FILE")));
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read the administrator's password file");
+    return file.readLine().trimmed().toStdString();
+}
+
 FileHolder& heldShareFiles(int count)
 {
     static const std::unique_ptr<FileHolder> holder = std::make_unique<FileHolder>(

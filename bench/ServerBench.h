@@ -11,6 +11,9 @@
 // The named environment variable; std::runtime_error when it is missing or empty.
 std::string environment(const char* name);
 
+// The administrator's password, from the file the server's environment names.
+std::string adminPassword();
+
 // The synthetic inventory's paths as files of the server's share, held open as an ordinary
 // user until the process ends; made on first use and shared by the benchmarks. The holder
 // only grows: asked for more files than it holds, it opens the next ones of the inventory.

@@ -84,15 +84,11 @@ public:
     {
         if (!m_directory.isValid())
             throw std::runtime_error("no temporary directory for net's authentication file");
-        QFile passwordFile(QString::fromStdString(environment("TARNWICK_SMB_ADMIN_PASSWORD_FILE")));
-        if (!passwordFile.open(QIODevice::ReadOnly))
-            throw std::runtime_error("cannot read the administrator's password file");
-        const QByteArray password = passwordFile.readLine().trimmed();
         QFile authentication(authenticationFile());
         if (!authentication.open(QIODevice::WriteOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
             throw std::runtime_error("cannot write net's authentication file");
         authentication.write("username = " + QByteArray::fromStdString(environment("TARNWICK_SMB_ADMIN_USER"))
-                             + "\npassword = " + password + "\n");
+                             + "\npassword = " + QByteArray::fromStdString(adminPassword()) + "\n");
     }
 
     std::size_t list(const QString& server) const

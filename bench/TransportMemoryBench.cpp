@@ -14,7 +14,6 @@
 #include "Smb2Connection.h"
 #include "SrvsvcCalls.h"
 
-#include <QFile>
 
 #include <benchmark/benchmark.h>
 
@@ -23,14 +22,6 @@
 #include <string>
 
 namespace {
-
-std::string adminPassword()
-{
-    QFile file(QString::fromStdString(environment("TARNWICK_SMB_ADMIN_PASSWORD_FILE")));
-    if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error("cannot read the administrator's password file");
-    return file.readLine().trimmed().toStdString();
-}
 
 void BM_transportMemory(benchmark::State& state)
 {

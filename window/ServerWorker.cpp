@@ -74,16 +74,13 @@ void ServerWorker::enumerate(const QString& server, Answer answered)
 void ServerWorker::close(const QString& server, std::vector<std::uint32_t> ids)
 {
     QMetaObject::invokeMethod(laneOf(server), [this, source = m_source, server, ids = std::move(ids)] {
-        std::vector<SourceStatus> statuses;
-        statuses.reserve(ids.size());
         for (const std::uint32_t id : ids) {
             try {
-                statuses.push_back(source->close(server, id));
+                (void)source->close(server, id);
             } catch (...) {
-                statuses.push_back(failedCall);
+                // One close that fails leaves the others to try.
             }
         }
-        QMetaObject::invokeMethod(this, [this, server, statuses = std::move(statuses)] { emit closed(server, statuses); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, server] { emit closed(server); }, Qt::QueuedConnection);
     }, Qt::QueuedConnection);
 }

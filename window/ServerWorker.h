@@ -35,15 +35,15 @@ public:
     void list(const QString& server);
     // The same for the listing that decides what closing may touch; listedBeforeClosing() answers.
     void listBeforeClosing(const QString& server);
-    // Closes the identifiers one after the other, in this order; closed() answers with one
-    // status per identifier.
+    // Closes the identifiers one after the other, in this order; closed() answers once all
+    // were tried (the window lists again rather than reading each close's status).
     void close(const QString& server, std::vector<std::uint32_t> ids);
 
 signals:
     // The source's answer unchanged.
     void listed(const QString& server, const OpenFileList& answer);
     void listedBeforeClosing(const QString& server, const OpenFileList& answer);
-    void closed(const QString& server, const std::vector<SourceStatus>& statuses);
+    void closed(const QString& server);
 
 private:
     class Lane;

@@ -105,11 +105,12 @@ void frmMain::refreshConnections()
 void frmMain::askForListing()
 {
     const QString server = serverKey(inventory().serverPath());
-    if (m_listingsInFlight.contains(server) || m_closing)
+    if (m_listingsInFlight.contains(server) || m_closing) {
         m_listingsWaiting.insert(server);
-    else
+        showWhetherBusy();
+    } else {
         startListing();
-    showWhetherBusy();
+    }
 }
 
 void frmMain::startListing()
