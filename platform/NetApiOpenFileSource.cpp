@@ -3,6 +3,7 @@
 #include "AccountName.h"
 #include "KeyringLogins.h"
 #include "OfferedLogins.h"
+#include "EnvironmentLogin.h"
 #include "NetApiStatus.h"
 #include "SambaCredentials.h"
 #include "Smb2Connection.h"
@@ -69,7 +70,9 @@ Credentials automaticCredentials(LoginSource source, const QByteArray& host)
             return passwordCredentials(stored->account, stored->password);
         return nullptr;
     case LoginSource::environment:
-        return Credentials(tarnwick_environment_credentials());
+        if (const std::optional<AccountLogin> environment = environmentLogin())
+            return passwordCredentials(environment->account, environment->password);
+        return nullptr;
     case LoginSource::anonymous:
         return Credentials(tarnwick_anonymous_credentials());
     case LoginSource::typed:

@@ -1,11 +1,8 @@
 #include "SambaCredentials.h"
 
-#include <pwd.h>
 #include <stdbool.h>
 #include <stddef.h>
 #include <stdint.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <talloc.h>
 
@@ -47,33 +44,6 @@ struct cli_credentials* tarnwick_ticket_credentials(void)
     // Without any password libnetapi installs Samba's terminal prompt. An empty one ranked as a
     // guess stays below the ticket cache, which a password of higher rank would discard.
     cli_credentials_set_password(credentials, "", CRED_GUESS_ENV);
-    return credentials;
-}
-
-struct cli_credentials* tarnwick_environment_credentials(void)
-{
-    const char* password = getenv("PASSWD");
-    const char* passwordFile = getenv("PASSWD_FILE");
-    if (password == NULL && (passwordFile == NULL || passwordFile[0] == '\0'))
-        return NULL;
-    struct cli_credentials* credentials = new_credentials();
-    if (credentials == NULL)
-        return NULL;
-    const char* user = getenv("USER");
-    if (user == NULL)
-        user = getenv("LOGNAME");
-    if (user == NULL) {
-        const struct passwd* account = getpwuid(getuid());
-        user = account != NULL ? account->pw_name : "";
-    }
-    cli_credentials_parse_string(credentials, user, CRED_SPECIFIED);
-    if (password != NULL)
-        cli_credentials_set_password(credentials, password, CRED_SPECIFIED);
-    if (passwordFile != NULL && passwordFile[0] != '\0'
-        && !cli_credentials_parse_password_file(credentials, passwordFile, CRED_SPECIFIED)) {
-        tarnwick_free_credentials(credentials);
-        return NULL;
-    }
     return credentials;
 }
 

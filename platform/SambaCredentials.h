@@ -19,11 +19,6 @@ struct cli_credentials;
 // Kerberos only; null when the cache holds no principal.
 struct cli_credentials* tarnwick_ticket_credentials(void);
 
-// Samba's tool conventions: the password in PASSWD, or the first line of the file named by
-// PASSWD_FILE (which wins), for the user in USER (DOMAIN\user, user@REALM and user%password
-// as Samba reads them) or else LOGNAME or the login name. Null when neither holds a password.
-struct cli_credentials* tarnwick_environment_credentials(void);
-
 // An account and its password; domain and realm may be null or empty. The strings are
 // copied, and Samba wipes its copy of the password when the credentials are freed.
 struct cli_credentials* tarnwick_password_credentials(const char* user, const char* domain, const char* realm,
