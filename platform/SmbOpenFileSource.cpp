@@ -17,6 +17,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -345,9 +346,18 @@ OpenFileList SmbOpenFileSource::enumerate(const QString& server)
             srvsvc::FileEnumAnswer answer = session.listFiles(serverPath);
             list.records.clear();
             list.records.reserve(answer.files.size());
-            for (srvsvc::FileInfo3& file : answer.files)
-                list.records.push_back({file.id, file.permissions, file.numLocks, text(std::move(file.pathName)),
-                                        text(std::move(file.userName))});
+            // A server names few users for many files: each distinct name is converted once.
+            std::unordered_map<std::u16string, QString> userNames;
+            for (srvsvc::FileInfo3& file : answer.files) {
+                std::optional<QString> user;
+                if (file.userName) {
+                    const auto [known, isNew] = userNames.try_emplace(std::move(*file.userName));
+                    if (isNew)
+                        known->second = *text(known->first);
+                    user = known->second;
+                }
+                list.records.push_back({file.id, file.permissions, file.numLocks, text(std::move(file.pathName)), user});
+            }
             return statusOfMethod(answer.status);
         },
         [&](NetApiOpenFileSource& netApi) {
