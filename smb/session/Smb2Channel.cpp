@@ -12,11 +12,6 @@ constexpr std::uint32_t creditUnit = 65536;
 // Samba grants up to this many; asking for more only wastes the server's effort.
 constexpr std::uint32_t maxWantedBalance = 8192;
 
-bool isTransform(ByteView frame)
-{
-    return frame.size() >= 4 && frame[0] == 0xFD && frame[1] == 'S' && frame[2] == 'M' && frame[3] == 'B';
-}
-
 } // namespace
 
 Smb2Channel::Smb2Channel(std::unique_ptr<TcpTransport> transport) : m_transport(std::move(transport)) {}
@@ -171,7 +166,7 @@ void Smb2Channel::drain()
 
 Response Smb2Channel::take(Bytes frame, bool& encrypted) const
 {
-    encrypted = isTransform(frame);
+    encrypted = isTransformMessage(frame);
     if (!encrypted) {
         const Header header = readResponseHeader(frame);
         return Response{header, std::move(frame)};

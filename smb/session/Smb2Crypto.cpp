@@ -380,6 +380,12 @@ Bytes encrypt(Cipher cipher, ByteView key, std::uint64_t sessionId, ByteView mes
     return out;
 }
 
+bool isTransformMessage(ByteView message)
+{
+    return message.size() >= transformProtocolId.size()
+        && std::equal(transformProtocolId.begin(), transformProtocolId.end(), message.begin());
+}
+
 Bytes decrypt(Cipher cipher, ByteView key, std::uint64_t sessionId, ByteView transformed)
 {
     const CipherShape shape = shapeOf(cipher);
@@ -387,7 +393,7 @@ Bytes decrypt(Cipher cipher, ByteView key, std::uint64_t sessionId, ByteView tra
         throw std::invalid_argument(std::string(shape.name) + " takes a " + std::to_string(shape.keySize) + "-byte key");
     if (transformed.size() < transformHeaderSize)
         throw ProtocolError("transform message shorter than its header");
-    if (!std::equal(transformProtocolId.begin(), transformProtocolId.end(), transformed.begin()))
+    if (!isTransformMessage(transformed))
         throw ProtocolError("not a transform message");
     ByteReader header(transformed);
     header.seek(tfOriginalSize);

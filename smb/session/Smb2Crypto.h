@@ -79,6 +79,9 @@ Bytes encrypt(Cipher cipher, ByteView key, std::uint64_t sessionId, ByteView mes
 // fresh message). For published test vectors; a session uses the random nonce above.
 Bytes encrypt(Cipher cipher, ByteView key, std::uint64_t sessionId, ByteView message, ByteView nonceField);
 
+// Whether a message starts as a transform message does (0xFD 'S' 'M' 'B').
+bool isTransformMessage(ByteView message);
+
 // The message inside a transform message. Throws ProtocolError when the header is malformed
 // (protocol id, flags other than "encrypted", an original size other than what follows the
 // header or smaller than an SMB2 header), names another session, or the authentication tag does
